@@ -1,0 +1,74 @@
+# Tools that turn C programs into Quelt modules and stand-alone programs.
+
+# The packer is a host tool: it only reads COFF objects and writes module images.
+set(QX_PACKER ${CMAKE_BINARY_DIR}/host/qxpack)
+file(GLOB QX_PACKER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/pack/*.cpp ${CMAKE_SOURCE_DIR}/tools/pack/*.h)
+list(FILTER QX_PACKER_SOURCES EXCLUDE REGEX "\\.h$")
+add_custom_command(OUTPUT ${QX_PACKER}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/host
+    COMMAND c++ -std=c++20 -O2 -Wall -Wextra -Werror -o ${QX_PACKER} ${QX_PACKER_SOURCES}
+    DEPENDS ${QX_PACKER_SOURCES}
+    COMMENT "Building the host packer")
+add_custom_target(qxpack DEPENDS ${QX_PACKER})
+
+# Windows tools.
+add_executable(qxbind tools/bind/main.cpp tools/bind/Binder.cpp)
+target_include_directories(qxbind PRIVATE ${CMAKE_SOURCE_DIR})
+
+add_executable(qxhost tools/host/main.cpp)
+target_include_directories(qxhost PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(qxhost PRIVATE qxhostlink)
+
+add_library(qxhostlink STATIC runtime/QXModuleImage.cpp runtime/QXLinkKey.cpp)
+target_include_directories(qxhostlink PUBLIC ${CMAKE_SOURCE_DIR})
+
+add_executable(qxrun tools/run/main.cpp tools/run/QXProgramRunner.cpp)
+target_include_directories(qxrun PRIVATE ${CMAKE_SOURCE_DIR} /usr/include/stb)
+target_link_libraries(qxrun PRIVATE user32 gdi32)
+
+# The C header for programs is generated from the runtime's own registry.
+add_executable(qxheader tools/header/main.cpp)
+target_link_libraries(qxheader PRIVATE ${QX_RUNTIME_WHOLE} qxruntime)
+set(QX_HEADER_DIR ${CMAKE_BINARY_DIR}/include)
+set(QX_HEADER ${QX_HEADER_DIR}/quelt.h)
+add_custom_command(OUTPUT ${QX_HEADER}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${QX_HEADER_DIR}
+    COMMAND ${QX_WINE_RUN} $<TARGET_FILE:qxheader> ${QX_HEADER}
+    DEPENDS qxheader
+    COMMENT "Generating quelt.h from the registry")
+add_custom_target(qxheader_generated ALL DEPENDS ${QX_HEADER})
+
+# qx_add_program(NAME SOURCES a.c [b.c] [OUTPUT_DIR dir])
+# Compiles C sources as compiled Quelt code would be (no C library), packs them
+# into NAME.qxm and binds that into NAME.exe, a copy of runtime.exe.
+function(qx_add_program name)
+    cmake_parse_arguments(P "" "OUTPUT_DIR" "SOURCES" ${ARGN})
+    if(NOT P_OUTPUT_DIR)
+        set(P_OUTPUT_DIR ${CMAKE_BINARY_DIR}/programs)
+    endif()
+    set(objects)
+    foreach(src ${P_SOURCES})
+        get_filename_component(base ${src} NAME_WE)
+        set(obj ${P_OUTPUT_DIR}/obj/${name}_${base}.o)
+        add_custom_command(OUTPUT ${obj}
+            COMMAND ${CMAKE_COMMAND} -E make_directory ${P_OUTPUT_DIR}/obj
+            COMMAND ${CMAKE_C_COMPILER} -c -O1 -std=c11 -Wall -Wextra -Werror -ffreestanding
+                    -fno-ident -fno-asynchronous-unwind-tables -fno-stack-protector -mno-stack-arg-probe
+                    -I${QX_HEADER_DIR} -I${CMAKE_SOURCE_DIR}/tests/programs/include -o ${obj} ${src}
+            DEPENDS ${src} ${QX_HEADER}
+            IMPLICIT_DEPENDS C ${src}
+            COMMENT "Compiling program ${name}: ${base}.c")
+        list(APPEND objects ${obj})
+    endforeach()
+    set(image ${P_OUTPUT_DIR}/${name}.qxm)
+    set(exe ${P_OUTPUT_DIR}/${name}.exe)
+    add_custom_command(OUTPUT ${image}
+        COMMAND ${QX_PACKER} -o ${image} ${objects}
+        DEPENDS ${QX_PACKER} ${objects}
+        COMMENT "Packing ${name}.qxm")
+    add_custom_command(OUTPUT ${exe}
+        COMMAND ${QX_WINE_RUN} $<TARGET_FILE:qxbind> $<TARGET_FILE:runtime_exe> ${image} ${exe}
+        DEPENDS qxbind runtime_exe ${image}
+        COMMENT "Binding ${name}.exe")
+    add_custom_target(program_${name} ALL DEPENDS ${image} ${exe})
+endfunction()

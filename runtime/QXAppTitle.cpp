@@ -1,0 +1,17 @@
+#include "runtime/QXAppTitle.h"
+
+#include <windows.h>
+
+std::string titleFromPath(const std::string& path) {
+    std::size_t slash = path.rfind('\\');
+    std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+    std::size_t dot = path.rfind('.');
+    std::size_t end = (dot != std::string::npos && dot >= start) ? dot : path.size();
+    return path.substr(start, end - start);
+}
+
+std::string appTitleText() {
+    char path[256] = {};
+    GetModuleFileNameA(nullptr, path, 255);
+    return titleFromPath(path);
+}

@@ -1,0 +1,88 @@
+#pragma once
+// Runtime objects: reference counted, addressed by handle (their address), and
+// validated against the set of live objects before a command touches them.
+
+#include <cstdint>
+
+#include "runtime/QXError.h"
+
+class QXObject {
+public:
+    QXObject();
+    QXObject(const QXObject&) = delete;
+    QXObject& operator=(const QXObject&) = delete;
+
+    // Slot order is part of the binary contract: destructor, destroy, query.
+    virtual ~QXObject();
+    // Called when the count drops to 0; frees the object.
+    virtual void destroy();
+    // Answers QueryObject and findOwned.
+    virtual int query(int queryId);
+
+    int refCount = 1;
+};
+
+inline void retain(QXObject* object) { ++object->refCount; }
+inline void release(QXObject* object) {
+    if (object && --object->refCount == 0) object->destroy();
+}
+
+bool isLiveObject(const void* address);
+int liveObjectCount();
+// The live object at `handle`, or null: never reads memory that is not a live object.
+QXObject* liveObject(std::uintptr_t handle);
+
+// The handle as a live object of class T (or derived), or the runtime error
+// "Invalid <kind> handle".
+template <class T> T* checkHandle(std::uintptr_t handle, const char* kind) {
+    T* object = dynamic_cast<T*>(liveObject(handle));
+    if (!object) runtimeError("Invalid %s handle", kind);
+    return object;
+}
+template <class T> T* checkHandle(const void* handle, const char* kind) {
+    return checkHandle<T>(reinterpret_cast<std::uintptr_t>(handle), kind);
+}
+template <class T> T* checkHandle(int handle, const char* kind) {
+    return checkHandle<T>(static_cast<std::uintptr_t>(static_cast<std::uint32_t>(handle)), kind);
+}
+
+// A handle as compiled code holds it.
+inline int handleOf(const QXObject* object) {
+    return static_cast<int>(reinterpret_cast<std::uintptr_t>(object));
+}
+
+struct QXOwnership;
+
+// A resource owns other resources and may be owned by any number of owners.
+// Ownership does not add a reference: the owner holds the one the resource was built with.
+class QXResource : public QXObject {
+public:
+    QXResource();
+    ~QXResource() override;
+    void destroy() override;
+    int query(int queryId) override;
+
+    void addOwned(QXResource* resource);
+    // The first non-zero answer of the owned resources to `queryId`, oldest first.
+    int findOwned(int queryId);
+
+private:
+    friend struct QXOwnership;
+    // Anchor of the two circular lists; each link joins one owner and one owned resource.
+    struct Link {
+        QXResource* owner;
+        QXResource* owned;
+        Link* ownedPrev;  // place in the owner's owned list
+        Link* ownedNext;
+        Link* ownerPrev;  // place in the owned resource's owner list
+        Link* ownerNext;
+    };
+    Link anchor_;
+    void unhookAll();
+};
+
+// The identifier of a query name, registering it when new ("Out of QIDS!" past 256).
+int queryId(const char* name);
+
+// Writes the per-class object report through the debug log.
+void writeObjectReport();

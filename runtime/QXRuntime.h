@@ -1,0 +1,42 @@
+#pragma once
+// The Runtime interface that hosts drive, and the execute frame around a
+// compiled program.
+
+#include <cstdint>
+
+#include "runtime/QXDebugger.h"
+
+class QXString;
+
+// Slot order is a binary contract with hosts: do not reorder, add or remove
+// virtual members (no virtual destructor either).
+class Runtime {
+public:
+    virtual int version();
+    virtual const char* nextSym();
+    virtual int symValue(const char* signature);
+    virtual void startup(void* moduleInstance);
+    virtual void shutdown();
+    virtual void reserved1();
+    virtual void reserved2();
+    virtual void reserved3();
+    virtual void reserved4(int value);
+    virtual void execute(void* entry, const char* commandLine, QXDebugger* debugger);
+};
+
+constexpr int kRuntimeVersion = 0x0010008B;
+
+extern "C" __declspec(dllexport) Runtime* runtimeGetRuntime();
+
+// 0 before the first execute, 1 while modules start, 2 while compiled code
+// runs, 3 once the program has ended.
+enum QXExecutionState { kStateIdle = 0, kStateStarting = 1, kStateRunning = 2, kStateEnding = 3 };
+int executionState();
+
+// Runs body(context) with the End jump point set inside it; true when it was
+// left through End or a runtime error. execute runs the program this way.
+bool runUntilEnd(void (*body)(void*), void* context);
+
+// The stand-alone loader: links resource 1111 of the running program and
+// returns its code base. Does not return on failure (exit code -1).
+void* loadModule();

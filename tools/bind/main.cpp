@@ -1,0 +1,18 @@
+// qxbind RUNTIME.EXE MODULE.QXM OUTPUT.EXE
+// Makes a stand-alone program from a module image.
+#include <cstdio>
+
+#include "tools/bind/Binder.h"
+
+int main(int argc, char** argv) {
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: qxbind runtime.exe module.qxm program.exe\n");
+        return 2;
+    }
+    std::string error = bindProgram(argv[1], argv[2], argv[3]);
+    if (!error.empty()) {
+        std::fprintf(stderr, "qxbind: %s\n", error.c_str());
+        return 1;
+    }
+    return 0;
+}
