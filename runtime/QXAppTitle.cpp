@@ -2,6 +2,12 @@
 
 #include <windows.h>
 
+#include "core/QXString.h"
+
+namespace {
+QXString* title = nullptr;
+}
+
 std::string titleFromPath(const std::string& path) {
     std::size_t slash = path.rfind('\\');
     std::size_t start = slash == std::string::npos ? 0 : slash + 1;
@@ -10,8 +16,26 @@ std::string titleFromPath(const std::string& path) {
     return path.substr(start, end - start);
 }
 
+QXString* appTitle() {
+    if (!title) {
+        char path[256] = {};
+        GetModuleFileNameA(nullptr, path, 255);
+        title = newString(titleFromPath(path).c_str());
+    }
+    retain(title);
+    return title;
+}
+
+void setAppTitle(QXString* newTitle) {
+    retain(newTitle);
+    QXString* old = title;
+    title = newTitle;
+    release(old);
+}
+
 std::string appTitleText() {
-    char path[256] = {};
-    GetModuleFileNameA(nullptr, path, 255);
-    return titleFromPath(path);
+    QXString* t = appTitle();
+    std::string text(stringCText(t));
+    release(t);
+    return text;
 }

@@ -1,0 +1,207 @@
+// System commands: console text, the application title, system facts,
+// environment variables and launching through the shell.
+
+#include "runtime/QXSystem.h"
+
+#include <windows.h>
+#include <fcntl.h>
+#include <io.h>
+#include <shellapi.h>
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "core/QXString.h"
+#include "runtime/QXAppTitle.h"
+#include "runtime/QXRegistry.h"
+
+bool splitExecText(const char* text, std::string& file, std::string& parameters) {
+    const char* p = text;
+    while (*p == ' ') ++p;
+    if (!*p) return false;
+    const char* rest;
+    if (*p == '"') {
+        const char* close = std::strchr(p + 1, '"');
+        if (!close) return false;
+        file.assign(p + 1, close);
+        rest = close + 1;
+    } else {
+        const char* end = std::strchr(p, ' ');
+        if (!end) end = p + std::strlen(p);
+        file.assign(p, end);
+        rest = end;
+    }
+    if (file.empty() || file.size() > 255) return false;
+    while (*rest == ' ') ++rest;
+    parameters = rest;
+    return true;
+}
+
+const char* osName(unsigned major, unsigned minor) {
+    struct Version {
+        unsigned major, minor;
+        const char* name;
+    };
+    static const Version versions[] = {{3, 51, "Windows NT 3.1"}, {4, 0, "Windows 95"}, {4, 10, "Windows 98"},
+                                       {4, 90, "Windows ME"},     {5, 0, "Windows 2000"}, {5, 1, "Windows XP"}};
+    for (const Version& v : versions)
+        if (v.major == major && v.minor == minor) return v.name;
+    return "";
+}
+
+std::string trimControl(const std::string& text) {
+    std::size_t begin = 0, end = text.size();
+    while (begin < end && static_cast<unsigned char>(text[begin]) <= 32) ++begin;
+    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 32) --end;
+    return text.substr(begin, end - begin);
+}
+
+namespace {
+
+// ---------------------------------------------------------------- console
+
+struct Console {
+    std::FILE* in = stdin;
+    std::FILE* out = stdout;
+    bool own = false;
+};
+
+Console& console() {
+    static Console c;
+    return c;
+}
+
+// Opens a console of our own when the program has none; keeps the current
+// streams when one exists (a console program's, or one inherited).
+Console& prepareConsole() {
+    Console& c = console();
+    if (AllocConsole()) {
+        std::string title = appTitleText();
+        SetConsoleTitleA(title.c_str());
+        std::FILE* in = std::fopen("CONIN$", "r");
+        std::FILE* out = std::fopen("CONOUT$", "w");
+        if (in && out) {
+            if (c.own) {
+                std::fclose(c.in);
+                std::fclose(c.out);
+            }
+            c = {in, out, true};
+        }
+    }
+    // Text goes out byte for byte: a line end is one line feed.
+    _setmode(_fileno(c.out), _O_BINARY);
+    return c;
+}
+
+void writeText(std::FILE* out, const QXString* text) {
+    if (text && text->length > 0) std::fwrite(text->data, 1, static_cast<std::size_t>(text->length), out);
+}
+
+void QXCALL Write(QXString* text) {
+    Console& c = prepareConsole();
+    writeText(c.out, text);
+    std::fflush(c.out);
+}
+
+void QXCALL Print(QXString* text) {
+    Console& c = prepareConsole();
+    writeText(c.out, text);
+    std::fputc('\n', c.out);
+    std::fflush(c.out);
+}
+
+QXString* QXCALL Input(QXString* prompt) {
+    Console& c = prepareConsole();
+    writeText(c.out, prompt);
+    std::fflush(c.out);
+    char line[256];
+    if (!std::fgets(line, sizeof line, c.in)) return emptyString();
+    std::string text = trimControl(line);
+    return text.empty() ? emptyString() : newString(text.c_str());
+}
+
+// ---------------------------------------------------------------- title and facts
+
+void QXCALL AppTitle(QXString* title) {
+    if (title) {
+        setAppTitle(title);
+        return;
+    }
+    QXString* empty = emptyString();
+    setAppTitle(empty);
+    release(empty);
+}
+
+std::string withBackslash(std::string dir) {
+    if (!dir.empty() && dir.back() != '\\') dir += '\\';
+    return dir;
+}
+
+std::string lower(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+std::string systemProperty(const std::string& name) {
+    char buffer[260] = {};
+    if (name == "cpu") return "Intel";
+    if (name == "os") {
+        OSVERSIONINFOA info{};
+        info.dwOSVersionInfoSize = sizeof info;
+        if (!GetVersionExA(&info)) return "";
+        return osName(info.dwMajorVersion, info.dwMinorVersion);
+    }
+    if (name == "appdir") {
+        DWORD n = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
+        if (n == 0 || n >= sizeof buffer) return "";
+        std::string path(buffer, n);
+        std::size_t slash = path.rfind('\\');
+        return slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    }
+    UINT n = 0;
+    if (name == "windowsdir") n = GetWindowsDirectoryA(buffer, sizeof buffer);
+    else if (name == "systemdir") n = GetSystemDirectoryA(buffer, sizeof buffer);
+    else if (name == "tempdir") n = GetTempPathA(sizeof buffer, buffer);
+    else return "";
+    if (n == 0 || n >= sizeof buffer) return "";
+    return withBackslash(std::string(buffer, n));
+}
+
+QXString* QXCALL SystemProperty(QXString* property) {
+    std::string value = systemProperty(lower(stringCText(property)));
+    return value.empty() ? emptyString() : newString(value.c_str());
+}
+
+QXString* QXCALL GetEnv(QXString* var) {
+    const char* value = std::getenv(stringCText(var));
+    return value && *value ? newString(value) : emptyString();
+}
+
+void QXCALL SetEnv(QXString* var, QXString* value) {
+    std::string assignment = std::string(stringCText(var)) + "=" + stringCText(value);
+    _putenv(assignment.c_str());
+}
+
+int QXCALL ExecFile(QXString* text) {
+    std::string file, parameters;
+    if (!splitExecText(stringCText(text), file, parameters)) return -1;
+    auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(GetActiveWindow(), nullptr, file.c_str(),
+                                                          parameters.c_str(), nullptr, SW_SHOWDEFAULT));
+    return result > 32 ? 1 : 0;
+}
+
+const QXSymbol commands[] = {
+    QX_COMMAND("Write$text", Write),
+    QX_COMMAND("Print$text", Print),
+    QX_COMMAND("$Input$prompt=\"\"", Input),
+    QX_COMMAND("AppTitle$str", AppTitle),
+    QX_COMMAND("$SystemProperty$property", SystemProperty),
+    QX_COMMAND("$GetEnv$var", GetEnv),
+    QX_COMMAND("SetEnv$var$value", SetEnv),
+    QX_COMMAND("%ExecFile$file", ExecFile),
+};
+QX_REGISTER_SYMBOLS(QXLinkGroup::System, commands);
+
+}  // namespace

@@ -1,0 +1,4 @@
+/* A program that simply returns. */
+#include "quelt.h"
+
+void qxmain(void) {}
