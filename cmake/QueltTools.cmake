@@ -54,7 +54,7 @@ function(qx_add_program name)
             COMMAND ${CMAKE_COMMAND} -E make_directory ${P_OUTPUT_DIR}/obj
             COMMAND ${CMAKE_C_COMPILER} -c -O1 -std=c11 -Wall -Wextra -Werror -ffreestanding
                     -fno-ident -fno-asynchronous-unwind-tables -fno-stack-protector -mno-stack-arg-probe
-                    -I${QX_HEADER_DIR} -I${CMAKE_SOURCE_DIR}/tests/programs/include -o ${obj} ${src}
+                    -I${QX_HEADER_DIR} -I${CMAKE_SOURCE_DIR}/tools/include -o ${obj} ${src}
             DEPENDS ${src} ${QX_HEADER}
             IMPLICIT_DEPENDS C ${src}
             COMMENT "Compiling program ${name}: ${base}.c")

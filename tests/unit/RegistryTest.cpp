@@ -1,10 +1,58 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <set>
+#include <string>
+
 #include "runtime/QXLinkKey.h"
+#include "runtime/QXRegistry.h"
+#include "runtime/QXRuntime.h"
+
+namespace {
+
+std::set<std::string> readLines(const std::string& file) {
+    std::ifstream in(std::string(QX_SOURCE_DIR) + "/tests/data/" + file);
+    EXPECT_TRUE(in.good()) << file;
+    std::set<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty() && line[0] != '#') lines.insert(line);
+    }
+    return lines;
+}
+
+std::set<std::string> registered() {
+    std::set<std::string> texts;
+    while (const char* s = runtimeGetRuntime()->nextSym()) texts.insert(s);
+    return texts;
+}
+
+}  // namespace
 
 TEST(LinkKey, CommandsAndEntryPoints) {
     EXPECT_EQ(linkKey("%CreateWindow$text%x%y%width%height%group=0%style=15"), "_fcreatewindow");
     EXPECT_EQ(linkKey("End"), "_fend");
     EXPECT_EQ(linkKey("#JoyX%port=0"), "_fjoyx");
     EXPECT_EQ(linkKey("_qxStrConcat"), "__qxStrConcat");
+    EXPECT_EQ(linkKey("$Input$prompt=\"\""), "_finput");
+}
+
+// Every registered text is a known command signature or entry point, so a
+// misspelt signature (which compiled code could never link) fails here.
+TEST(Registry, HoldsOnlyKnownSignatures) {
+    std::set<std::string> known = readLines("signatures.txt");
+    for (const std::string& name : readLines("entry_points.txt")) known.insert(name);
+    for (const std::string& text : registered()) EXPECT_TRUE(known.count(text)) << "unknown signature: " << text;
+}
+
+// What the runtime provides today must stay provided.
+TEST(Registry, HoldsEverySignatureItProvides) {
+    std::set<std::string> texts = registered();
+    for (const std::string& text : readLines("provided.txt")) EXPECT_TRUE(texts.count(text)) << "missing: " << text;
+}
+
+// No two registered texts may file under the same link key.
+TEST(Registry, LinkKeysAreUnique) {
+    std::set<std::string> keys;
+    for (const std::string& text : registered()) EXPECT_TRUE(keys.insert(linkKey(text)).second) << text;
 }

@@ -1,0 +1,34 @@
+#pragma once
+// Helpers for tests that run programs from outside: Quelt programs bound into
+// stand-alone executables, or module images run through the test host.
+
+#include <string>
+#include <utility>
+
+#include "tools/run/QXProgramRunner.h"
+
+// A Unix absolute path as Windows sees it: on drive Z:, which maps the root.
+std::string windowsPath(const std::string& path);
+
+// A file of the build tree, e.g. buildPath("bin/qxhost.exe").
+std::string buildPath(const std::string& relative);
+
+// Runs <build>/programs/NAME.exe.
+QXRunResult runBound(const std::string& name, QXRunOptions options = {});
+
+// Runs <build>/programs/NAME.qxm in the test host; options.arguments follow the module.
+QXRunResult runHostedWith(const std::string& name, QXRunOptions options);
+
+// Runs <build>/programs/NAME.qxm in the test host with the given arguments.
+template <typename... Arguments>
+QXRunResult runHosted(const std::string& name, Arguments&&... arguments) {
+    QXRunOptions options;
+    (options.arguments.emplace_back(std::forward<Arguments>(arguments)), ...);
+    return runHostedWith(name, std::move(options));
+}
+
+// Binds a module image into a stand-alone program. Returns an error, empty on success.
+std::string bindImage(const std::string& imageFile, const std::string& outputExe);
+
+// Everything a run produced, for assertion messages.
+std::string describe(const QXRunResult& result);
