@@ -22,8 +22,8 @@ void QXDefaultDebugger::debugError(const char* text, int) {
 }
 
 namespace {
-QXDefaultDebugger defaultDebugger;
-QXDebugger* current = &defaultDebugger;
+constinit QXDefaultDebugger defaultDebugger;
+constinit QXDebugger* current = &defaultDebugger;
 }  // namespace
 
 QXDebugger* currentDebugger() { return current; }

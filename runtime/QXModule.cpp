@@ -16,11 +16,18 @@ char* copyText(const char* text) {
 }
 }  // namespace
 
-QXModuleList& moduleList() {
-    // Constant-initialised, so modules may register from any static constructor.
-    static constinit QXModuleList list;
-    return list;
-}
+namespace {
+// Constant-initialised, so modules may register from any static constructor,
+// and never destroyed: the list and table live for the whole process.
+union ModuleListStorage {
+    QXModuleList list;
+    constexpr ModuleListStorage() : list() {}
+    ~ModuleListStorage() {}
+};
+constinit ModuleListStorage runtimeModules;
+}  // namespace
+
+QXModuleList& moduleList() { return runtimeModules.list; }
 
 // ---------------------------------------------------------------- QXModule
 
@@ -37,11 +44,16 @@ void QXModule::registerModule(const char* moduleName, const char* moduleSubsyste
 }
 
 void QXModule::addModuleResource(QXResource* resource) {
+    if (!resource) return;
     if (!root) root = new QXResource;
     root->addOwned(resource);
 }
 
 // ---------------------------------------------------------------- the list
+
+QXModuleList::~QXModuleList() {
+    for (int i = 0; i < subsystemCount_; ++i) delete[] subsystems_[i].config;
+}
 
 void QXModuleList::add(QXModule* module) {
     module->next = first_;
@@ -86,13 +98,17 @@ bool QXModuleList::startModule(QXModule* module) {
 }
 
 void QXModuleList::stopModule(QXModule* module) {
-    if (module->state != 2) return;
+    // State 1 here means a start that a runtime error cut short: its startup
+    // never finished, so there is nothing to shut down, but forgetting the start
+    // lets a later execute run startup again instead of counting it as started.
+    bool started = module->state == 2;
+    if (!started && module->state != 1) return;
     module->state = 0;
     if (QXResource* root = module->root) {
         module->root = nullptr;
         release(root);
     }
-    module->shutdown();
+    if (started) module->shutdown();
 }
 
 bool QXModuleList::startModuleNamed(const char* name) {
@@ -108,8 +124,10 @@ bool QXModuleList::startModuleNamed(const char* name) {
 void QXModuleList::selectConfig(const char* subsystem, const char* config) {
     Subsystem* s = findSubsystem(subsystem);
     if (!s) return;
+    // Copy before freeing: `config` may be the current selection itself.
+    char* copy = config ? copyText(config) : nullptr;
     delete[] s->config;
-    s->config = config ? copyText(config) : nullptr;
+    s->config = copy;
 }
 
 const char* QXModuleList::selectedConfig(const char* subsystem) {

@@ -8,6 +8,7 @@
 // order); registering puts a module at the front of the list.
 
 #include "runtime/QXObject.h"
+#include "runtime/QXRegistry.h"  // QX_CONCAT
 
 class QXModule;
 
@@ -16,6 +17,11 @@ class QXModule;
 class QXModuleList {
 public:
     static constexpr int kMaxSubsystems = 100;
+
+    constexpr QXModuleList() = default;
+    ~QXModuleList();
+    QXModuleList(const QXModuleList&) = delete;
+    QXModuleList& operator=(const QXModuleList&) = delete;
 
     void add(QXModule* module);  // at the front
     void addSubsystem(const char* subsystem);
@@ -64,6 +70,8 @@ public:
     void registerModule(const char* name, const char* subsystem, const char* config);
     // Makes the module's root resource an owner of `resource`.
     void addModuleResource(QXResource* resource);
+    // The list the module belongs to (for starting its dependencies).
+    QXModuleList& list() const { return list_; }
 
     QXModule* next = nullptr;
     const char* name = "";

@@ -2,11 +2,13 @@
 
 #include <cxxabi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <string>
+#include <typeindex>
 #include <typeinfo>
 
 #include "runtime/QXDebugger.h"
@@ -14,10 +16,16 @@
 #include "runtime/QXRegistry.h"
 
 namespace {
-QXLiveSet& liveSet() {
-    static QXLiveSet set;
-    return set;
-}
+// Constant-initialised and never destroyed: objects may be built during static
+// construction and released by static destructors at exit.
+union LiveSetStorage {
+    QXLiveSet set;
+    constexpr LiveSetStorage() : set() {}
+    ~LiveSetStorage() {}
+};
+constinit LiveSetStorage liveObjects;
+
+QXLiveSet& liveSet() { return liveObjects.set; }
 }  // namespace
 
 QXObject::QXObject() { liveSet().insert(this); }
@@ -79,6 +87,7 @@ void QXResource::destroy() {
 int QXResource::query(int) { return 0; }
 
 void QXResource::addOwned(QXResource* resource) {
+    if (!resource) return;
     auto* link = new Link{this, resource, &anchor_, anchor_.ownedNext, &resource->anchor_, resource->anchor_.ownerNext};
     anchor_.ownedNext->ownedPrev = link;
     anchor_.ownedNext = link;
@@ -94,64 +103,79 @@ int QXResource::findOwned(int id) {
 
 // ---------------------------------------------------------------- query ids
 
-namespace {
-struct QueryName {
-    const char* name;
-    int id;
-};
-constexpr int kMaxQueryNames = 256;
-QueryName queryNames[kMaxQueryNames] = {{"Q2DBuffer", 10001}, {"GLFont", 10002}, {"QXGLContext", 10003}};
-int queryNameCount = 3;
-int queryCounter = 10003;
-}  // namespace
-
-int queryId(const char* name) {
-    for (int i = 0; i < queryNameCount; ++i)
-        if (std::strcmp(queryNames[i].name, name) == 0) return queryNames[i].id;
-    if (queryNameCount == kMaxQueryNames) runtimeError("Out of QIDS!");
-    queryNames[queryNameCount++] = {name, ++queryCounter};
-    return queryCounter;
+int QXQueryIds::idOf(const char* name) {
+    for (int i = 0; i < used_; ++i)
+        if (std::strcmp(entries_[i].name, name) == 0) return entries_[i].id;
+    if (used_ == kCapacity) runtimeError("Out of QIDS!");
+    entries_[used_++] = {name, ++counter_};
+    return counter_;
 }
+
+namespace {
+constinit QXQueryIds runtimeQueryIds;
+}
+
+int queryId(const char* name) { return runtimeQueryIds.idOf(name); }
 
 // ---------------------------------------------------------------- report
 
 namespace {
-std::string className(const QXObject& object) {
-    const char* mangled = typeid(object).name();
+constexpr std::size_t kReportWidth = 52;
+constexpr std::size_t kNameColumn = 2;
+constexpr std::size_t kCountColumn = 42;
+
+// "class <name>", from the class's run-time type information.
+std::string displayName(const std::type_index& type) {
     int status = 0;
-    char* plain = abi::__cxa_demangle(mangled, nullptr, nullptr, &status);
-    std::string name = (status == 0 && plain) ? plain : mangled;
+    char* plain = abi::__cxa_demangle(type.name(), nullptr, nullptr, &status);
+    std::string name = std::string("class ") + (status == 0 && plain ? plain : type.name());
     std::free(plain);
-    return "class " + name;
+    return name;
+}
+
+// Writes `text` into `line` from `column` on, never past the closing asterisk.
+void putText(std::string& line, std::size_t column, const std::string& text, std::size_t width) {
+    line.replace(column, std::min(text.size(), width), text, 0, width);
+}
+
+std::string classLine(const std::string& name, int count) {
+    std::string line(kReportWidth, ' ');
+    putText(line, kNameColumn, name, kCountColumn - kNameColumn);
+    putText(line, kCountColumn, std::to_string(count), kReportWidth - 1 - kCountColumn);
+    line.front() = line.back() = '*';
+    return line;
+}
+
+std::string totalLine(int total) {
+    std::string line(kReportWidth, ' ');
+    putText(line, 0, "* Total Objects", kReportWidth);
+    putText(line, kCountColumn, std::to_string(total), kReportWidth - 1 - kCountColumn);
+    line.back() = '*';
+    return line;
 }
 
 void writeLine(const std::string& line) { debugLogLine("%s", line.c_str()); }
 }  // namespace
 
 void writeObjectReport() {
-    std::map<std::string, int> counts;
-    liveSet().forEach([&](const void* address) { ++counts[className(*static_cast<const QXObject*>(address))]; });
+    // Count by dynamic type first: names are built once per class, not per object.
+    std::map<std::type_index, int> perType;
+    liveSet().forEach([&](const void* address) { ++perType[typeid(*static_cast<const QXObject*>(address))]; });
+    std::map<std::string, int> perName;
+    for (const auto& [type, count] : perType) perName[displayName(type)] += count;
 
-    const std::string stars(52, '*');
+    const std::string stars(kReportWidth, '*');
     const std::string dashes = "* ------------------------------------------------ *";
     writeLine(stars);
     writeLine("* Object type                             Count    *");
     writeLine(dashes);
     int total = 0;
-    for (const auto& [name, count] : counts) {
-        std::string line(52, ' ');
-        line.replace(2, std::min<std::size_t>(name.size(), 40), name, 0, 40);
-        std::string number = std::to_string(count);
-        line.replace(42, std::min<std::size_t>(number.size(), 9), number, 0, 9);
-        line[0] = line[51] = '*';
-        writeLine(line);
+    for (const auto& [name, count] : perName) {
+        writeLine(classLine(name, count));
         total += count;
     }
     writeLine(dashes);
-    std::string totalLine = "* Total Objects                           " + std::to_string(total);
-    totalLine.resize(52, ' ');
-    totalLine[51] = '*';
-    writeLine(totalLine);
+    writeLine(totalLine(total));
     writeLine(stars);
 }
 

@@ -62,6 +62,7 @@ public:
     void destroy() override;
     int query(int queryId) override;
 
+    // Links `resource` as owned (first in both lists); null is ignored.
     void addOwned(QXResource* resource);
     // The first non-zero answer of the owned resources to `queryId`, oldest first.
     int findOwned(int queryId);
@@ -81,7 +82,30 @@ private:
     void unhookAll();
 };
 
-// The identifier of a query name, registering it when new ("Out of QIDS!" past 256).
+// Query names and their identifiers. Identifiers count up from 10001; the
+// runtime's own names come first. The table keeps the caller's (static) text.
+class QXQueryIds {
+public:
+    static constexpr int kCapacity = 256;
+
+    constexpr QXQueryIds() {
+        const char* const runtimeNames[] = {"Q2DBuffer", "GLFont", "QXGLContext"};
+        for (const char* name : runtimeNames) entries_[used_++] = {name, ++counter_};
+    }
+    // The identifier of `name`, registering it when new ("Out of QIDS!" when full).
+    int idOf(const char* name);
+
+private:
+    struct Entry {
+        const char* name;
+        int id;
+    };
+    Entry entries_[kCapacity] = {};
+    int used_ = 0;
+    int counter_ = 10000;
+};
+
+// The identifier of a query name in the runtime's table.
 int queryId(const char* name);
 
 // Writes the per-class object report through the debug log.

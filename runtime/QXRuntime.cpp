@@ -18,6 +18,8 @@ namespace {
 volatile int state = kStateIdle;
 std::jmp_buf* endJump = nullptr;
 QXString* commandLineString = nullptr;
+QXProgramStackHook programStackHook = nullptr;
+QXInternalErrorHook internalErrorHook = nullptr;
 
 // Compiled code runs at single precision; the runtime hands back double.
 constexpr unsigned kSinglePrecisionControl = 0xA001F;
@@ -36,6 +38,9 @@ void runProgram(void* entry, const char* commandLine) {
 }  // namespace
 
 int executionState() { return state; }
+
+void setProgramStackHook(QXProgramStackHook hook) { programStackHook = hook; }
+void setInternalErrorHook(QXInternalErrorHook hook) { internalErrorHook = hook; }
 
 bool runUntilEnd(void (*body)(void*), void* context) {
     std::jmp_buf here;
@@ -98,6 +103,7 @@ QXMessage formatMessage(const char* format, va_list args) {
 void qxEnd() {
     if (state == kStateEnding) internalError("Recursive qxEnd");
     if (!endJump) internalError("End outside a running program");
+    if (programStackHook) programStackHook(nullptr);
     std::longjmp(*endJump, 1);
 }
 
@@ -106,6 +112,7 @@ void runtimeError(const char* format, ...) {
     va_start(args, format);
     QXMessage message = formatMessage(format, args);
     va_end(args);
+    if (programStackHook) programStackHook(message.text);
     currentDebugger()->debugStop();
     currentDebugger()->debugError(message.text, 1);
     qxEnd();
@@ -116,6 +123,7 @@ void internalError(const char* format, ...) {
     va_start(args, format);
     QXMessage message = formatMessage(format, args);
     va_end(args);
+    if (internalErrorHook) internalErrorHook(message.text);
     MessageBoxA(GetActiveWindow(), message.text, "***** INTERNAL ERROR *****", MB_SETFOREGROUND | MB_TOPMOST);
     std::exit(0);
 }

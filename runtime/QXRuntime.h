@@ -37,6 +37,18 @@ int executionState();
 // left through End or a runtime error. execute runs the program this way.
 bool runUntilEnd(void (*body)(void*), void* context);
 
+// The event driver runs window procedures on a stack of its own. Before a
+// runtime error is reported and before End jumps back into execute, this hook
+// brings control back onto the program's stack; it returns at once when
+// control is already there. `message` is the error text, or null for End.
+using QXProgramStackHook = void (*)(const char* message);
+void setProgramStackHook(QXProgramStackHook hook);
+
+// In-process test drivers report internal errors themselves instead of
+// showing a box that waits for a person; the hook must not return.
+using QXInternalErrorHook = void (*)(const char* message);
+void setInternalErrorHook(QXInternalErrorHook hook);
+
 // The stand-alone loader: links resource 1111 of the running program and
 // returns its code base. Does not return on failure (exit code -1).
 void* loadModule();

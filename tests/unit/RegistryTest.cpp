@@ -16,7 +16,9 @@ std::set<std::string> readLines(const std::string& file) {
     std::set<std::string> lines;
     for (std::string line; std::getline(in, line);) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty() && line[0] != '#') lines.insert(line);
+        // "# " starts a comment; a signature may start with # (a float result).
+        const bool comment = line == "#" || line.rfind("# ", 0) == 0;
+        if (!line.empty() && !comment) lines.insert(line);
     }
     return lines;
 }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "TestSupport.h"
 #include "runtime/QXRuntime.h"
 
@@ -18,6 +21,12 @@ std::optional<std::string> runtimeErrorOf(const std::function<void()>& body) {
 
 int main(int argc, char** argv) {
     setCurrentDebugger(&testDebugger());
+    // A broken invariant ends the run at once with the message, never with a box.
+    setInternalErrorHook([](const char* message) {
+        std::fprintf(stderr, "internal error: %s\n", message);
+        std::fflush(stderr);
+        std::_Exit(3);
+    });
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

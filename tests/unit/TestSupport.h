@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "runtime/QXDebugger.h"
+#include "runtime/QXRegistry.h"
 
 class RecordingDebugger : public QXDebugger {
 public:
@@ -29,3 +30,10 @@ RecordingDebugger& testDebugger();
 // Runs `body`; returns the message of the runtime error that ended it, or
 // nothing when it returned normally.
 std::optional<std::string> runtimeErrorOf(const std::function<void()>& body);
+
+// A registered command as compiled code calls it, looked up by its signature:
+//     auto peekByte = command<int(QXCALL*)(int, int)>("%PeekByte%bank%offset");
+template <class Fn> Fn command(const char* signature) {
+    const QXSymbol* symbol = findRegisteredSymbol(signature);
+    return symbol ? reinterpret_cast<Fn>(symbol->address) : nullptr;
+}

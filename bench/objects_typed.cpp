@@ -1,0 +1,131 @@
+// Typed objects against the plain C++ way of doing the same work in the same
+// process: creation and deletion against new/delete, an Each walk against a
+// walk over heap-allocated list nodes, handle round trips against a pair of
+// std::unordered_map. Each line gives both times (best of several runs) and
+// their ratio; below 1 means the runtime is faster.
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <list>
+#include <unordered_map>
+#include <vector>
+
+#include "core/QXTypedObject.h"
+
+namespace {
+
+constexpr int kCount = 1000000;
+constexpr int kRuns = 5;
+
+// Type Record: Field a%, b%, c#
+struct RecordType {
+    QXUserType type;
+    const QXTypeDescriptor* fieldTypes[3];
+
+    RecordType() : type{kUserTypeCode, {}, {}, 3}, fieldTypes{&_qxIntType, &_qxIntType, &_qxFltType} {
+        for (QXTypedObject* s : {&type.usedList, &type.freeList}) *s = {nullptr, s, s, nullptr, 0};
+    }
+};
+
+struct Record {
+    int a = 0, b = 0;
+    float c = 0;
+};
+
+volatile int sink;
+
+template <class Work> double bestSeconds(Work&& work) {
+    double best = 1e9;
+    for (int run = 0; run < kRuns; ++run) {
+        auto start = std::chrono::steady_clock::now();
+        work();
+        best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    return best;
+}
+
+void report(const char* what, double runtime, double baseline) {
+    std::printf("%-44s %8.2f ms  baseline %8.2f ms  ratio %.2f\n", what, runtime * 1e3, baseline * 1e3,
+                runtime / baseline);
+}
+
+void newAndDelete(RecordType& records) {
+    std::vector<QXTypedObject*> objects(kCount);
+    double runtime = bestSeconds([&] {
+        for (auto& o : objects) o = _qxObjNew(&records.type);
+        for (auto* o : objects) _qxObjDelete(o);
+    });
+    std::vector<Record*> plain(kCount);
+    double baseline = bestSeconds([&] {
+        for (auto& r : plain) r = new Record;
+        for (auto* r : plain) delete r;
+    });
+    report("1M _qxObjNew + _qxObjDelete", runtime, baseline);
+}
+
+void eachWalk(RecordType& records) {
+    for (int i = 0; i < kCount; ++i) _qxObjNew(&records.type)->fields[0] = reinterpret_cast<QXSlot>(i);
+    double runtime = bestSeconds([&] {
+        int sum = 0;
+        QXTypedObject* current = nullptr;
+        for (int more = _qxObjEachFirst(&current, &records.type); more; more = _qxObjEachNext(&current))
+            sum += static_cast<int>(reinterpret_cast<std::intptr_t>(current->fields[0]));
+        sink = sum;
+    });
+    std::list<Record> plain;
+    for (int i = 0; i < kCount; ++i) plain.push_back({i, 0, 0});
+    double baseline = bestSeconds([&] {
+        int sum = 0;
+        for (const Record& r : plain) sum += r.a;
+        sink = sum;
+    });
+    report("Each walk over 1M objects", runtime, baseline);
+}
+
+void handleRoundTrips(RecordType& records) {
+    std::vector<QXTypedObject*> objects;
+    for (QXTypedObject* o = _qxObjFirst(&records.type); o; o = _qxObjNext(o)) objects.push_back(o);
+    auto roundTrips = [&] {
+        int misses = 0;
+        for (auto* o : objects) misses += _qxObjFromHandle(_qxObjToHandle(o), &records.type) != o;
+        sink = misses;
+    };
+    std::vector<Record*> plain(objects.size());
+    for (auto& r : plain) r = new Record;
+    std::unordered_map<const Record*, int> handles;
+    std::unordered_map<int, Record*> byHandle;
+    int counter = 0;
+    auto plainRoundTrips = [&] {
+        int misses = 0;
+        for (auto* r : plain) {
+            auto [at, added] = handles.try_emplace(r, counter + 1);
+            if (added) byHandle.emplace(++counter, r);
+            auto found = byHandle.find(at->second);
+            misses += found == byHandle.end() || found->second != r;
+        }
+        sink = misses;
+    };
+    auto timeOnce = [](auto&& work) {
+        auto start = std::chrono::steady_clock::now();
+        work();
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
+    double creating = timeOnce(roundTrips);
+    double plainCreating = timeOnce(plainRoundTrips);
+    report("1M handle round trips, handles created", creating, plainCreating);
+    report("1M handle round trips, handles existing", bestSeconds(roundTrips), bestSeconds(plainRoundTrips));
+    for (auto* r : plain) delete r;
+}
+
+}  // namespace
+
+int main() {
+    RecordType records;
+    newAndDelete(records);
+    eachWalk(records);
+    handleRoundTrips(records);
+    _qxObjDeleteEach(&records.type);
+    return 0;
+}

@@ -1,0 +1,171 @@
+#include "events/Win32EventDriver.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+#include "events/QXEventFilter.h"
+#include "events/QueFilter.h"
+#include "runtime/QXError.h"
+#include "runtime/QXObject.h"
+#include "runtime/QXRuntime.h"
+
+namespace {
+// Window procedures, modal loops and drivers run on the pump's stack.
+constexpr SIZE_T kPumpStackCommit = 64 * 1024;
+constexpr SIZE_T kPumpStackReserve = 1024 * 1024;
+
+// Thread messages to the program thread (no window).
+constexpr UINT kDebugStopMessage = WM_USER + 1;
+constexpr UINT kDebugContinueMessage = WM_USER + 2;
+constexpr UINT kDebugEndMessage = WM_USER + 3;
+constexpr UINT kTimerTickMessage = WM_USER + 4;
+
+// Turns a thread message from a debugging host or a timer into its event;
+// false for every other message.
+bool postThreadMessageEvent(const MSG& msg) {
+    if (msg.hwnd) return false;
+    switch (msg.message) {
+    case kDebugStopMessage: postEvent(EVENT_DEBUGSTOP, 0, 0, 0, 0, 0); return true;
+    case kDebugContinueMessage: postEvent(EVENT_DEBUGCONTINUE, 0, 0, 0, 0, 0); return true;
+    case kDebugEndMessage: postEvent(EVENT_DEBUGEND, 0, 0, 0, 0, 0); return true;
+    case kTimerTickMessage: {
+        // A tick can still be on its way when its timer is freed.
+        int source = static_cast<int>(msg.lParam);
+        if (source == 0 || isLiveObject(reinterpret_cast<const void*>(msg.lParam)))
+            postEvent(EVENT_TIMERTICK, static_cast<int>(msg.wParam), 0, 0, 0, source);
+        return true;
+    }
+    default: return false;
+    }
+}
+
+// GetCurrentFiber reads the thread block through an intrinsic that trips
+// GCC's bounds analysis.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Warray-bounds"
+void* currentFiber() { return GetCurrentFiber(); }
+#pragma GCC diagnostic pop
+}  // namespace
+
+Win32EventDriver::Win32EventDriver() { registerModule("Win32EventDriver", nullptr, nullptr); }
+
+QX_MODULE_INSTANCE(Win32EventDriver, 5);
+
+bool Win32EventDriver::startup() {
+    resetEventState();
+    if (IsThreadAFiber()) {
+        fibers_[kProgramContext] = currentFiber();
+        convertedThread_ = false;
+    } else {
+        fibers_[kProgramContext] = ConvertThreadToFiber(nullptr);
+        convertedThread_ = fibers_[kProgramContext] != nullptr;
+    }
+    if (!fibers_[kProgramContext] || !createPump()) {
+        if (convertedThread_) ConvertFiberToThread();
+        convertedThread_ = false;
+        fibers_[kProgramContext] = nullptr;
+        return false;
+    }
+    context_ = kProgramContext;
+    pendingTimeout_ = 0;
+    postedThisPass_ = 0;
+    resumePending_ = false;
+    endPending_ = false;
+    setEventDriver(this);
+    setProgramStackHook(&Win32EventDriver::leaveProgramStackHook);
+    return true;
+}
+
+void Win32EventDriver::shutdown() {
+    // Modules stop after the jump back into execute, which the stack hook
+    // makes on the program's fiber: the pump is never current here.
+    if (eventDriver() == this) setEventDriver(nullptr);
+    setProgramStackHook(nullptr);
+    deletePump();
+    if (convertedThread_) ConvertFiberToThread();
+    convertedThread_ = false;
+    fibers_[kProgramContext] = nullptr;
+    context_ = kProgramContext;
+}
+
+bool Win32EventDriver::createPump() {
+    fibers_[kPumpContext] = CreateFiberEx(kPumpStackCommit, kPumpStackReserve, 0, &Win32EventDriver::pumpEntry, this);
+    return fibers_[kPumpContext] != nullptr;
+}
+
+void Win32EventDriver::deletePump() {
+    if (fibers_[kPumpContext]) DeleteFiber(fibers_[kPumpContext]);
+    fibers_[kPumpContext] = nullptr;
+    postedThisPass_ = 0;
+    resumePending_ = false;
+}
+
+void Win32EventDriver::switchTo(Context context) {
+    context_ = context;
+    SwitchToFiber(fibers_[context]);
+}
+
+void Win32EventDriver::wait(int timeoutMs) {
+    if (context_ != kProgramContext || !fibers_[kPumpContext]) return;
+    pendingTimeout_ = timeoutMs;
+    switchTo(kPumpContext);
+    if (endPending_) finishPendingEnd();
+}
+
+void Win32EventDriver::eventPassedOn() {
+    ++postedThisPass_;
+    switchTo(kProgramContext);
+}
+
+void __stdcall Win32EventDriver::pumpEntry(void* driver) { static_cast<Win32EventDriver*>(driver)->pumpLoop(); }
+
+void Win32EventDriver::pumpLoop() {
+    for (;;) {
+        if (context_ == kProgramContext) runtimeError("Wrong thread!");
+        if (pendingTimeout_ != 0) {
+            DWORD timeout = pendingTimeout_ < 0 ? INFINITE : static_cast<DWORD>(pendingTimeout_);
+            // Input already queued (seen by a loop in the program context, say) counts too.
+            MsgWaitForMultipleObjectsEx(0, nullptr, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        }
+        postedThisPass_ = 0;
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (postThreadMessageEvent(msg)) continue;
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        if (resumePending_) {
+            resumePending_ = false;
+            theQueFilter.filter(QXEvent{EVENT_APPRESUME, 0, 0, 0, 0, 0});
+            ++postedThisPass_;
+            switchTo(kProgramContext);
+        }
+        // After events, wait again with the time-out the program set last.
+        if (postedThisPass_ == 0) switchTo(kProgramContext);
+    }
+}
+
+void Win32EventDriver::leaveProgramStackHook(const char* message) { theWin32EventDriver.leavePump(message); }
+
+void Win32EventDriver::leavePump(const char* message) {
+    if (context_ != kPumpContext) return;
+    endPending_ = true;
+    endHasMessage_ = message != nullptr;
+    if (message) {
+        std::strncpy(endMessage_, message, sizeof endMessage_ - 1);
+        endMessage_[sizeof endMessage_ - 1] = 0;
+    }
+    switchTo(kProgramContext);
+    internalError("Event pump resumed after the program ended");
+}
+
+void Win32EventDriver::finishPendingEnd() {
+    endPending_ = false;
+    // The pump's stack still holds the frames that raised the error: it is
+    // abandoned, and a fresh pump serves any later wait.
+    deletePump();
+    createPump();
+    if (endHasMessage_) runtimeError("%s", endMessage_);
+    qxEnd();
+}

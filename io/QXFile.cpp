@@ -1,0 +1,103 @@
+#include "io/QXFile.h"
+
+#include <cstdint>
+#include <cstring>
+
+#include "core/QXString.h"
+#include "runtime/QXRegistry.h"
+
+namespace {
+// Reads up to this many bytes are taken byte by byte from the stdio buffer.
+constexpr int kSmallRead = 16;
+}  // namespace
+
+QXFile* QXFile::open(const char* path, const char* mode) {
+    std::FILE* file = std::fopen(path, mode);
+    return file ? new QXFile(file, mode) : nullptr;
+}
+
+QXFile::QXFile(std::FILE* file, const char* mode)
+    : file_(file),
+      readable_(mode[0] == 'r' || std::strchr(mode, '+')),
+      writable_(mode[0] != 'r' || std::strchr(mode, '+')) {}
+
+QXFile::~QXFile() { std::fclose(file_); }
+
+void QXFile::turnTo(Direction direction) {
+    if (direction_ == direction) return;
+    if (direction_ != Direction::None) _fseeki64(file_, 0, SEEK_CUR);
+    direction_ = direction;
+}
+
+int QXFile::read(void* buffer, int count) {
+    if (!readable_ || count <= 0) return 0;
+    turnTo(Direction::Reading);
+    if (count > kSmallRead) return static_cast<int>(std::fread(buffer, 1, static_cast<std::size_t>(count), file_));
+    // Small reads (single bytes above all) come straight from the library's
+    // buffer: the stream is used by the program thread alone, so the
+    // per-call locking of fread buys nothing.
+    auto* bytes = static_cast<unsigned char*>(buffer);
+    for (int i = 0; i < count; ++i) {
+        int next = _getc_nolock(file_);
+        if (next == EOF) return i;
+        bytes[i] = static_cast<unsigned char>(next);
+    }
+    return count;
+}
+
+int QXFile::write(const void* buffer, int count) {
+    if (!writable_ || count <= 0) return 0;
+    turnTo(Direction::Writing);
+    return static_cast<int>(std::fwrite(buffer, 1, static_cast<std::size_t>(count), file_));
+}
+
+int QXFile::avail() { return 0; }
+
+int QXFile::eof() {
+    if (!readable_) return 1;
+    turnTo(Direction::Reading);
+    int next = std::getc(file_);
+    if (next == EOF) return 1;
+    std::ungetc(next, file_);
+    return 0;
+}
+
+int QXFile::pos() { return static_cast<int>(static_cast<std::uint32_t>(_ftelli64(file_))); }
+
+int QXFile::seek(int position) {
+    if (_fseeki64(file_, position, SEEK_SET) == 0) direction_ = Direction::None;
+    return pos();
+}
+
+// ---------------------------------------------------------------- commands
+
+namespace {
+
+QXFile& fileOf(int handle) { return *checkHandle<QXFile>(handle, "File"); }
+
+int openFileHandle(const QXString* path, const char* mode) {
+    return handleOf(QXFile::open(stringCText(path), mode));
+}
+
+int QXCALL OpenFile(QXString* path) { return openFileHandle(path, "r+b"); }
+int QXCALL ReadFile(QXString* path) { return openFileHandle(path, "rb"); }
+int QXCALL WriteFile(QXString* path) { return openFileHandle(path, "wb"); }
+
+void QXCALL CloseFile(int file) {
+    if (file) release(&fileOf(file));
+}
+
+int QXCALL FilePos(int file) { return fileOf(file).pos(); }
+int QXCALL SeekFile(int file, int position) { return fileOf(file).seek(position); }
+
+const QXSymbol commands[] = {
+    QX_COMMAND("%OpenFile$filename", OpenFile),
+    QX_COMMAND("%ReadFile$filename", ReadFile),
+    QX_COMMAND("%WriteFile$filename", WriteFile),
+    QX_COMMAND("CloseFile%file_stream", CloseFile),
+    QX_COMMAND("%FilePos%file_stream", FilePos),
+    QX_COMMAND("%SeekFile%file_stream%pos", SeekFile),
+};
+QX_REGISTER_SYMBOLS(QXLinkGroup::System, commands);
+
+}  // namespace
