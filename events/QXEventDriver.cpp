@@ -50,8 +50,8 @@ void driverWait(int timeoutMs) {
 }
 
 int takeEvent(QXEvent* destination, int timeoutMs, bool remove) {
-    const long long deadline = nowMs() + (timeoutMs > 0 ? timeoutMs : 0);
     if (!mainQueue().empty()) return takeFrom(mainQueue(), destination, remove);
+    const long long deadline = timeoutMs > 0 ? nowMs() + timeoutMs : 0;
     if (!tickQueue().empty()) {
         // Give newer input the chance to overtake the tick.
         driverWait(0);

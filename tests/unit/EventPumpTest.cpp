@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 #include "TestSupport.h"
@@ -396,14 +398,22 @@ TEST_F(EventPump, ErrorsAndEndInsideThePumpEndOnTheProgramsOwnStack) {
 }
 
 // ------------------------------------------------------------- whole programs
+// execute leaves the process in its "ended" state, so these run in a child
+// process, which reports a failed check by its exit code and a line on stderr.
 
 namespace {
 TestWindow* programWindow = nullptr;
 int programSteps = 0;
 
+void check(bool condition, const char* what) {
+    if (condition) return;
+    std::fprintf(stderr, "failed: %s\n", what);
+    std::exit(1);
+}
+
 void firstProgram() {
     ++programSteps;
-    EXPECT_EQ(eventDriver(), &theWin32EventDriver);
+    check(eventDriver() == &theWin32EventDriver, "the driver runs");
     EventCommands cmd;
     programWindow = new TestWindow;
     // A source freed while the program runs takes its queued events with it.
@@ -412,11 +422,10 @@ void firstProgram() {
     theQueFilter.filter(QXEvent{0x401, 2, 0, 0, 0, programWindow->handle()});
     theQueFilter.filter(QXEvent{EVENT_TIMERTICK, 3, 0, 0, 0, handleOf(source)});
     release(source);
-    EXPECT_EQ(mainQueue().count(), 1u);
-    EXPECT_TRUE(tickQueue().empty());
+    check(mainQueue().count() == 1 && tickQueue().empty(), "a freed source's events are flushed");
     cmd.autoSuspend(1);
     programWindow->post(kFailMessage);
-    cmd.waitEvent(-1);  // the queued event
+    check(cmd.waitEvent(-1) == 0x401, "the queued event");
     cmd.waitEvent(-1);  // ends inside the pump
     ++programSteps;
 }
@@ -424,30 +433,28 @@ void firstProgram() {
 void secondProgram() {
     ++programSteps;
     EventCommands cmd;
-    EXPECT_FALSE(appState().autoSuspend);
-    EXPECT_TRUE(mainQueue().empty());
+    check(!appState().autoSuspend && mainQueue().empty(), "the second program starts afresh");
     programWindow->post(WM_KEYDOWN, 'A', kScanA);
-    EXPECT_EQ(cmd.waitEvent(-1), EVENT_KEYDOWN);
-    EXPECT_EQ(cmd.waitEvent(30), 0);
+    check(cmd.waitEvent(-1) == EVENT_KEYDOWN, "the pump serves the second program");
+    check(cmd.waitEvent(30) == 0, "the time-out passes");
+}
+
+void runTwoPrograms() {
+    discardThreadMessages();
+    Runtime* runtime = runtimeGetRuntime();
+    runtime->execute(reinterpret_cast<void*>(&firstProgram), "", nullptr);
+    check(programSteps == 1, "the first program ended inside the pump");
+    check(testDebugger().lastError == "Raised in a window procedure", "the error was reported");
+    check(eventDriver() == nullptr && !IsThreadAFiber(), "the thread is given back");
+    // Left behind after the end: the next program must not see it.
+    theQueFilter.filter(QXEvent{0x401, 9, 0, 0, 0, 0});
+    runtime->execute(reinterpret_cast<void*>(&secondProgram), "", nullptr);
+    check(programSteps == 2 && !IsThreadAFiber(), "the second program ran to its end");
+    std::fprintf(stderr, "both programs ran\n");
+    std::exit(0);
 }
 }  // namespace
 
-TEST(EventPrograms, AProgramEndedInsideThePumpLeavesTheThreadReadyForTheNext) {
-    discardThreadMessages();
-    programSteps = 0;
-    Runtime* runtime = runtimeGetRuntime();
-    runtime->execute(reinterpret_cast<void*>(&firstProgram), "", nullptr);
-    EXPECT_EQ(programSteps, 1);
-    EXPECT_EQ(testDebugger().lastError, "Raised in a window procedure");
-    EXPECT_EQ(eventDriver(), nullptr);
-    EXPECT_FALSE(IsThreadAFiber());
-
-    // The pump's window left its events behind: the next program starts afresh.
-    theQueFilter.filter(QXEvent{0x401, 9, 0, 0, 0, 0});
-    runtime->execute(reinterpret_cast<void*>(&secondProgram), "", nullptr);
-    EXPECT_EQ(programSteps, 2);
-    EXPECT_FALSE(IsThreadAFiber());
-    release(programWindow);
-    programWindow = nullptr;
-    resetEventState();
+TEST(EventProgramsDeathTest, AProgramEndedInsideThePumpLeavesTheThreadReadyForTheNext) {
+    EXPECT_EXIT(runTwoPrograms(), testing::ExitedWithCode(0), "both programs ran");
 }

@@ -232,11 +232,27 @@ public:
         entry.dwSize = sizeof entry;
         for (BOOL more = Process32First(snapshot.get(), &entry); more; more = Process32Next(snapshot.get(), &entry))
             if (!isSharedSystemProcess(entry.szExeFile)) links.push_back({entry.th32ProcessID, entry.th32ParentProcessID});
-        for (std::size_t i = 0; i < tree.size(); ++i)
-            for (const Link& link : links)
-                if (link.parent == tree[i] && std::find(tree.begin(), tree.end(), link.process) == tree.end())
-                    tree.push_back(link.process);
+        // Process ids are reused quickly: a process counts as a descendant only
+        // when it was created after the parent it names, or another test's
+        // program whose dead parent had the same id would be taken for ours.
+        std::vector<ULONGLONG> created{creationTime(processId_)};
+        for (std::size_t i = 0; i < tree.size(); ++i) {
+            for (const Link& link : links) {
+                if (link.parent != tree[i] || std::find(tree.begin(), tree.end(), link.process) != tree.end()) continue;
+                ULONGLONG childCreated = creationTime(link.process);
+                if (childCreated == 0 || childCreated < created[i]) continue;
+                tree.push_back(link.process);
+                created.push_back(childCreated);
+            }
+        }
         return tree;
+    }
+
+    static ULONGLONG creationTime(DWORD processId) {
+        Handle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+        FILETIME creation{}, exit{}, kernel{}, user{};
+        if (!process || !GetProcessTimes(process.get(), &creation, &exit, &kernel, &user)) return 0;
+        return (ULONGLONG(creation.dwHighDateTime) << 32) | creation.dwLowDateTime;
     }
 
     void terminate() {
