@@ -138,8 +138,8 @@ int QXString::find(const QXString* text) const {
 }
 
 int QXString::find(const QXString* text, int from) const {
-    if (from >= length) return -1;
     if (from < 0) from = 0;
+    if (from >= length) return -1;
     const std::string_view needle = textOf(text);
     return needle.empty() ? from : findBytes(view(), needle, static_cast<std::size_t>(from));
 }

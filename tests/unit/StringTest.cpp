@@ -149,6 +149,7 @@ TEST_F(StringTest, FindWithAndWithoutStart) {
     EXPECT_EQ(text->find(empty.get(), 6), -1);
     EXPECT_EQ(text->find(empty.get(), 7), -1);
     EXPECT_EQ(text->find(empty.get(), -2), 0);
+    EXPECT_EQ(empty->find(empty.get(), -1), -1);  // nothing lies within an empty string
 
     const char hay[] = {'x', 0, 'y', 'z'};
     const char needle[] = {0, 'y'};
