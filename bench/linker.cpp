@@ -45,13 +45,9 @@ int main() {
 
     std::vector<std::uint8_t> code(codeSize);
     auto start = std::chrono::steady_clock::now();
-    std::unordered_map<std::string, std::uint32_t> table;
-    while (const char* s = runtime->nextSym()) table[linkKey(s)] = static_cast<std::uint32_t>(runtime->symValue(s));
-    auto resolve = [&](std::string_view name) -> std::optional<std::uint32_t> {
-        auto it = table.find(std::string(name));
-        if (it == table.end()) return std::nullopt;
-        return it->second;
-    };
+    QXLinkTable table;
+    while (const char* s = runtime->nextSym()) table.add(s, static_cast<std::uint32_t>(runtime->symValue(s)));
+    auto resolve = [&](std::string_view name) { return table.find(name); };
     QXImageLinkResult result = linkModuleImage(image.data(), image.size(), resolve, [&](std::size_t) { return code.data(); });
     auto elapsed = std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count();
     if (!result.ok()) {

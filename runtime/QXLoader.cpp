@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <string>
-#include <unordered_map>
 
 #include "runtime/QXLinkKey.h"
 #include "runtime/QXModuleImage.h"
@@ -18,11 +17,11 @@ constexpr int kModuleResourceId = 1111;
     ExitProcess(static_cast<UINT>(-1));
 }
 
-std::unordered_map<std::string, std::uint32_t> buildRuntimeTable() {
+QXLinkTable buildRuntimeTable() {
     Runtime* runtime = runtimeGetRuntime();
-    std::unordered_map<std::string, std::uint32_t> table;
+    QXLinkTable table;
     while (const char* signature = runtime->nextSym())
-        table[linkKey(signature)] = static_cast<std::uint32_t>(runtime->symValue(signature));
+        table.add(signature, static_cast<std::uint32_t>(runtime->symValue(signature)));
     return table;
 }
 }  // namespace
@@ -38,11 +37,7 @@ void* loadModule() {
     if (!data) loaderFailure("Can't lock resource");
     DWORD size = SizeofResource(self, resource);
 
-    auto resolve = [&](std::string_view name) -> std::optional<std::uint32_t> {
-        auto it = runtimeTable.find(std::string(name));
-        if (it == runtimeTable.end()) return std::nullopt;
-        return it->second;
-    };
+    auto resolve = [&](std::string_view name) { return runtimeTable.find(name); };
     auto allocate = [](std::size_t bytes) {
         return static_cast<std::uint8_t*>(VirtualAlloc(nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_EXECUTE_READWRITE));
     };

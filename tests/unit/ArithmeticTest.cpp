@@ -14,28 +14,14 @@
 
 namespace {
 
-template <class Fn> Fn registered(const char* signature) {
-    if (Fn fn = command<Fn>(signature)) return fn;
-    throw std::runtime_error(std::string("not registered: ") + signature);
-}
+int Abs(int v) { return command<int(QXCALL*)(int)>("_qxAbs")(v); }
+int Sgn(int v) { return command<int(QXCALL*)(int)>("_qxSgn")(v); }
+int Mod(int a, int b) { return command<int(QXCALL*)(int, int)>("_qxMod")(a, b); }
+float FAbs(float v) { return command<float(QXCALL*)(float)>("_qxFAbs")(v); }
+float FSgn(float v) { return command<float(QXCALL*)(float)>("_qxFSgn")(v); }
+float FMod(float a, float b) { return command<float(QXCALL*)(float, float)>("_qxFMod")(a, b); }
+float FPow(float a, float b) { return command<float(QXCALL*)(float, float)>("_qxFPow")(a, b); }
 
-int Abs(int v) { return registered<int(QXCALL*)(int)>("_qxAbs")(v); }
-int Sgn(int v) { return registered<int(QXCALL*)(int)>("_qxSgn")(v); }
-int Mod(int a, int b) { return registered<int(QXCALL*)(int, int)>("_qxMod")(a, b); }
-float FAbs(float v) { return registered<float(QXCALL*)(float)>("_qxFAbs")(v); }
-float FSgn(float v) { return registered<float(QXCALL*)(float)>("_qxFSgn")(v); }
-float FMod(float a, float b) { return registered<float(QXCALL*)(float, float)>("_qxFMod")(a, b); }
-float FPow(float a, float b) { return registered<float(QXCALL*)(float, float)>("_qxFPow")(a, b); }
-
-// The x87 state of a running program: 24-bit precision, every exception masked.
-class ProgramFpuState {
-public:
-    ProgramFpuState() : saved_(_control87(0, 0)) { _control87(0xA001F, 0xFFFFF); }
-    ~ProgramFpuState() { _control87(saved_, 0xFFFFF); }
-
-private:
-    unsigned saved_;
-};
 
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInfinity = std::numeric_limits<float>::infinity();

@@ -15,18 +15,13 @@
 
 namespace {
 
-template <class Fn> Fn registered(const char* signature) {
-    if (Fn fn = command<Fn>(signature)) return fn;
-    throw std::runtime_error(std::string("not registered: ") + signature);
-}
-
-void Restore(const QXDataItem* item) { registered<void(QXCALL*)(const QXDataItem*)>("_qxRestore")(item); }
-int ReadInt() { return registered<int(QXCALL*)()>("_qxReadInt")(); }
-float ReadFloat() { return registered<float(QXCALL*)()>("_qxReadFloat")(); }
+void Restore(const QXDataItem* item) { command<void(QXCALL*)(const QXDataItem*)>("_qxRestore")(item); }
+int ReadInt() { return command<int(QXCALL*)()>("_qxReadInt")(); }
+float ReadFloat() { return command<float(QXCALL*)()>("_qxReadFloat")(); }
 // The text of the string READ pushed, which it pops again.
 std::string ReadStr() {
     const int depth = tempStringCount();
-    QXString* s = registered<QXString*(QXCALL*)()>("_qxReadStr")();
+    QXString* s = command<QXString*(QXCALL*)()>("_qxReadStr")();
     EXPECT_EQ(tempStringCount(), depth + 1);
     std::string text(s->view());
     _qxStrTmpFree(1);

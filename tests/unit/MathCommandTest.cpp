@@ -17,10 +17,7 @@ namespace {
 using Unary = float(QXCALL*)(float);
 using Binary = float(QXCALL*)(float, float);
 
-Unary unary(const char* signature) {
-    if (Unary fn = command<Unary>(signature)) return fn;
-    throw std::runtime_error(std::string("not registered: ") + signature);
-}
+Unary unary(const char* signature) { return command<Unary>(signature); }
 
 float Sin(float v) { return unary("#Sin#degrees")(v); }
 float Cos(float v) { return unary("#Cos#degrees")(v); }
@@ -28,11 +25,7 @@ float Tan(float v) { return unary("#Tan#degrees")(v); }
 float ASin(float v) { return unary("#ASin#float")(v); }
 float ACos(float v) { return unary("#ACos#float")(v); }
 float ATan(float v) { return unary("#ATan#float")(v); }
-float ATan2(float a, float b) {
-    const auto fn = command<Binary>("#ATan2#floata#floatb");
-    if (!fn) throw std::runtime_error("ATan2 not registered");
-    return fn(a, b);
-}
+float ATan2(float a, float b) { return command<Binary>("#ATan2#floata#floatb")(a, b); }
 float Sqr(float v) { return unary("#Sqr#float")(v); }
 float Floor(float v) { return unary("#Floor#float")(v); }
 float Ceil(float v) { return unary("#Ceil#float")(v); }
@@ -44,15 +37,6 @@ constexpr double kRadiansPerDegree = 0.0174532924f;
 constexpr double kDegreesPerRadian = 57.2957802f;
 constexpr float kInfinity = std::numeric_limits<float>::infinity();
 
-// The x87 state of a running program: 24-bit precision, every exception masked.
-class ProgramFpuState {
-public:
-    ProgramFpuState() : saved_(_control87(0, 0)) { _control87(0xA001F, 0xFFFFF); }
-    ~ProgramFpuState() { _control87(saved_, 0xFFFFF); }
-
-private:
-    unsigned saved_;
-};
 
 }  // namespace
 

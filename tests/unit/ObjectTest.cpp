@@ -11,13 +11,8 @@
 
 namespace objecttest {
 
-template <class Fn> Fn requireCommand(const char* signature) {
-    const QXSymbol* symbol = findRegisteredSymbol(signature);
-    if (!symbol) throw std::runtime_error(std::string("not registered: ") + signature);
-    return reinterpret_cast<Fn>(symbol->address);
-}
 
-int activeObjects() { return requireCommand<int(QXCALL*)()>("%ActiveObjects")(); }
+int activeObjects() { return command<int(QXCALL*)()>("%ActiveObjects")(); }
 
 struct Shape : QXObject {};
 struct Circle : Shape {};
@@ -150,7 +145,7 @@ TEST(Resource, FindOwnedAsksInAttachOrder) {
     EXPECT_EQ(canvas->findOwned(bufferId + 1), 5);
 
     // QueryObject asks the object itself.
-    auto queryObject = requireCommand<int(QXCALL*)(int, int)>("%QueryObject%object%query_id");
+    auto queryObject = command<int(QXCALL*)(int, int)>("%QueryObject%object%query_id");
     auto* answering = new Probe("answering", log, 77, 9);
     EXPECT_EQ(queryObject(handleOf(answering), 77), 9);
     EXPECT_EQ(queryObject(handleOf(answering), 78), 0);
@@ -187,7 +182,7 @@ TEST(ObjectReport, FixedLayoutWithTotalEqualToActiveObjects) {
                                       new AClassWhoseNameRunsWellPastFortyCharacters,
                                       new AClassWhoseNameRunsWellPastFortyCharacters};
     testDebugger().log.clear();
-    requireCommand<void(QXCALL*)()>("DebugObjects")();
+    command<void(QXCALL*)()>("DebugObjects")();
     const std::vector<std::string> lines = testDebugger().log;
     const int active = activeObjects();
     for (QXObject* object : objects) release(object);

@@ -17,15 +17,10 @@
 
 namespace {
 
-template <class Fn> Fn registered(const char* signature) {
-    if (Fn fn = command<Fn>(signature)) return fn;
-    throw std::runtime_error(std::string("not registered: ") + signature);
-}
-
-float Rnd(float from, float to) { return registered<float(QXCALL*)(float, float)>("#Rnd#from#to=0")(from, to); }
-int Rand(int from, int to) { return registered<int(QXCALL*)(int, int)>("%Rand%from%to=1")(from, to); }
-void SeedRnd(int seed) { registered<void(QXCALL*)(int)>("SeedRnd%seed")(seed); }
-int RndSeed() { return registered<int(QXCALL*)()>("%RndSeed")(); }
+float Rnd(float from, float to) { return command<float(QXCALL*)(float, float)>("#Rnd#from#to=0")(from, to); }
+int Rand(int from, int to) { return command<int(QXCALL*)(int, int)>("%Rand%from%to=1")(from, to); }
+void SeedRnd(int seed) { command<void(QXCALL*)(int)>("SeedRnd%seed")(seed); }
+int RndSeed() { return command<int(QXCALL*)()>("%RndSeed")(); }
 
 float floatOfBits(std::uint32_t bits) {
     float value;
@@ -38,15 +33,6 @@ std::uint32_t bitsOf(float value) {
     return bits;
 }
 
-// The x87 state of a running program: 24-bit precision, every exception masked.
-class ProgramFpuState {
-public:
-    ProgramFpuState() : saved_(_control87(0, 0)) { _control87(0xA001F, 0xFFFFF); }
-    ~ProgramFpuState() { _control87(saved_, 0xFFFFF); }
-
-private:
-    unsigned saved_;
-};
 
 }  // namespace
 

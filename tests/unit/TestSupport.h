@@ -2,7 +2,9 @@
 // Support for in-process tests: a debugger that records what it receives and
 // a way to observe runtime errors without a message box.
 
+#include <cfloat>
 #include <functional>
+#include <stdexcept>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,7 +35,22 @@ std::optional<std::string> runtimeErrorOf(const std::function<void()>& body);
 
 // A registered command as compiled code calls it, looked up by its signature:
 //     auto peekByte = command<int(QXCALL*)(int, int)>("%PeekByte%bank%offset");
+// A missing signature fails the test that asked for it.
 template <class Fn> Fn command(const char* signature) {
     const QXSymbol* symbol = findRegisteredSymbol(signature);
-    return symbol ? reinterpret_cast<Fn>(symbol->address) : nullptr;
+    if (!symbol) throw std::runtime_error(std::string("not registered: ") + signature);
+    return reinterpret_cast<Fn>(symbol->address);
 }
+
+// The x87 state of a running program for the lifetime of the object:
+// 24-bit precision, every exception masked.
+class ProgramFpuState {
+public:
+    ProgramFpuState() : saved_(_control87(0, 0)) { _control87(0xA001F, 0xFFFFF); }
+    ~ProgramFpuState() { _control87(saved_, 0xFFFFF); }
+    ProgramFpuState(const ProgramFpuState&) = delete;
+    ProgramFpuState& operator=(const ProgramFpuState&) = delete;
+
+private:
+    unsigned saved_;
+};

@@ -72,14 +72,10 @@ int runModule(RuntimeInterface* runtime, const char* file, const std::string& co
     }
     std::vector<unsigned char> image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 
-    std::unordered_map<std::string, std::uint32_t> runtimeTable;
+    QXLinkTable runtimeTable;
     while (const char* signature = runtime->nextSym())
-        runtimeTable[linkKey(signature)] = static_cast<std::uint32_t>(runtime->symValue(signature));
-    auto resolve = [&](std::string_view name) -> std::optional<std::uint32_t> {
-        auto it = runtimeTable.find(std::string(name));
-        if (it == runtimeTable.end()) return std::nullopt;
-        return it->second;
-    };
+        runtimeTable.add(signature, static_cast<std::uint32_t>(runtime->symValue(signature)));
+    auto resolve = [&](std::string_view name) { return runtimeTable.find(name); };
     auto allocate = [](std::size_t bytes) {
         return static_cast<std::uint8_t*>(VirtualAlloc(nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_EXECUTE_READWRITE));
     };
