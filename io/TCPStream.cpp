@@ -121,6 +121,10 @@ int TCPStream::eof() {
 
 namespace {
 constexpr int kListenBacklog = 5;
+
+bool isLostConnection(int error) {
+    return error == WSAECONNRESET || error == WSAECONNABORTED || error == WSAEWOULDBLOCK;
+}
 }  // namespace
 
 TCPServer* TCPServer::listenOn(int port) {
@@ -150,7 +154,9 @@ TCPStream* TCPServer::accept(int timeoutMs) {
     Win32Socket connection;
     connection.adopt(::accept(socket_.get(), nullptr, nullptr));
     if (!connection.isOpen()) {
-        state_ = kFailed;
+        // A client that gave up before it was accepted takes only its own
+        // connection with it, not the server.
+        if (!isLostConnection(WSAGetLastError())) state_ = kFailed;
         return nullptr;
     }
     TCPStream* stream = new (std::nothrow) TCPStream(connection, this);

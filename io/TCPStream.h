@@ -69,6 +69,8 @@ public:
     // waiting), owned by this server; null when none does.
     TCPStream* accept(int timeoutMs);
     int state() const;
+    // The address it listens on (the port the system picked for port 0).
+    QXNetAddress local() const { return socket_.localAddress(); }
 
 private:
     TCPServer() = default;
