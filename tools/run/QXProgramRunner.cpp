@@ -302,6 +302,9 @@ BOOL CALLBACK scanWindow(HWND window, LPARAM parameter) {
         scan.dialogs.push_back(window);
         return TRUE;
     }
+    // Screenshots show the program's own windows: helpers that Wine or the
+    // program starts may outlive its window and must not replace it.
+    if (processId != scan.processIds.front()) return TRUE;
     RECT rect{};
     GetWindowRect(window, &rect);
     long area = static_cast<long>(rect.right - rect.left) * (rect.bottom - rect.top);
@@ -474,7 +477,14 @@ public:
         if (file_.empty() || !window) return;
         DWORD now = GetTickCount();
         if (!force && capture_.width && now - lastCapture_ < kCaptureIntervalMs) return;
-        if (captureWindow(window, capture_)) lastCapture_ = now;
+        // While the program closes its main window, a smaller leftover must
+        // not replace the picture of the window that was shown.
+        if (captured_ && window != captured_ && !IsWindowVisible(captured_) && areaOf(window) < capturedArea_) return;
+        if (captureWindow(window, capture_)) {
+            lastCapture_ = now;
+            captured_ = window;
+            capturedArea_ = areaOf(window);
+        }
     }
 
     void save() const {
@@ -484,8 +494,16 @@ public:
 
 private:
     std::string file_;
+    static long areaOf(HWND window) {
+        RECT rect{};
+        GetWindowRect(window, &rect);
+        return static_cast<long>(rect.right - rect.left) * (rect.bottom - rect.top);
+    }
+
     Capture capture_;
     DWORD lastCapture_ = 0;
+    HWND captured_ = nullptr;
+    long capturedArea_ = 0;
 };
 
 // ------------------------------------------------------------------ the run
