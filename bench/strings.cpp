@@ -1,6 +1,8 @@
 // The string entry points against std::string doing the same work, in one
 // process: short concatenations freed per statement, number formatting and
 // searching a 1 KB text. Prints each runtime figure as a ratio to std::string.
+// Each side is timed several times and the fastest run counts: the machine is
+// shared, and a slow run says more about the neighbours than about the code.
 
 #include <windows.h>
 
@@ -15,14 +17,20 @@
 namespace {
 
 constexpr int kRounds = 1000000;
+constexpr int kRuns = 7;
 
 // Keeps results observable so the work is not optimised away.
 volatile unsigned sink = 0;
 
 template <class Body> double millisecondsOf(Body body) {
-    const auto start = std::chrono::steady_clock::now();
-    body();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    double fastest = 1e30;
+    for (int run = 0; run < kRuns; ++run) {
+        const auto start = std::chrono::steady_clock::now();
+        body();
+        const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        if (ms < fastest) fastest = ms;
+    }
+    return fastest;
 }
 
 struct Figure {
@@ -120,7 +128,8 @@ int main() {
     _qxInitCStrs(noLiterals);
 
     const Figure figures[] = {concatenation(), integerText(), floatText(), search()};
-    std::printf("%-30s %12s %12s %8s\n", "1,000,000 x", "runtime ms", "std ms", "ratio");
+    std::printf("1,000,000 x, best of %d runs\n", kRuns);
+    std::printf("%-30s %12s %12s %8s\n", "", "runtime ms", "std ms", "ratio");
     for (const Figure& f : figures)
         std::printf("%-30s %12.1f %12.1f %8.2f\n", f.name, f.runtimeMs, f.standardMs, f.runtimeMs / f.standardMs);
     return sink == 12345 ? 1 : 0;

@@ -1,7 +1,6 @@
 #include "core/QXString.h"
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -37,7 +36,7 @@ std::string_view textOf(const QXString* s) { return s ? s->view() : std::string_
 
 // A length computed in 64 bits, refused when no string can hold it.
 int checkedLength(std::int64_t length) {
-    if (length < 0 || length > INT_MAX - 64) runtimeError("Out of memory");
+    if (length < 0 || length > QXString::kMaxLength) runtimeError("Out of memory");
     return static_cast<int>(length);
 }
 
@@ -70,14 +69,9 @@ template <class Map> QXString* mapBytes(const QXString& s, Map map) {
 
 // ---------------------------------------------------------------- construction
 
-void* QXString::operator new(std::size_t size, int length) {
-    return allocateStringBlock(size + static_cast<std::size_t>(length) + 1);
-}
 void* QXString::operator new(std::size_t size) { return allocateStringBlock(size); }
-void QXString::operator delete(void* block) { freeStringBlock(block); }
-void QXString::operator delete(void* block, int) { freeStringBlock(block); }
 
-QXString::QXString(InlineBytes, int n) : length(n), data(reinterpret_cast<char*>(this + 1)) { data[n] = 0; }
+void QXString::lengthError() { runtimeError("Out of memory"); }
 
 QXString::QXString(const char* text) { fill(text, checkedLength(static_cast<std::int64_t>(std::strlen(text)))); }
 
@@ -88,15 +82,6 @@ void QXString::fill(const char* bytes, int count) {
     length = count;
     if (count > 0) std::memcpy(data, bytes, static_cast<std::size_t>(count));
     data[count] = 0;
-}
-
-QXString::~QXString() {
-    if (data != reinterpret_cast<char*>(this + 1)) freeStringBlock(data);
-}
-
-QXString* QXString::withLength(int length) {
-    checkedLength(length);
-    return new (length) QXString(InlineBytes{}, length);
 }
 
 QXString* QXString::fromCText(const char* text) {
@@ -276,13 +261,6 @@ const QXSharedStrings& sharedStrings() {
 QXString* emptyString() { return newReference(sharedStrings().empty); }
 
 QXString* charString(int code) { return newReference(sharedStrings().characters[code & 0xFF]); }
-
-QXString* fromInt(int value) {
-    const int length = intTextLength(value);
-    QXString* s = QXString::withLength(length);
-    writeIntText(value, s->data, length);
-    return s;
-}
 
 QXString* fromFloat(float value) {
     if (std::isnan(value)) return newReference(sharedStrings().notANumber);

@@ -7,8 +7,11 @@
 // their arguments borrowed (a null string reads as empty) and return an owned
 // reference: a new string, or a new reference to a shared or unchanged one.
 
+#include <new>
 #include <string_view>
 
+#include "core/QXNumberText.h"
+#include "core/QXStringHeap.h"
 #include "runtime/QXModule.h"
 #include "runtime/QXObject.h"
 
@@ -17,7 +20,11 @@ public:
     // The three construction forms. Lengths beyond what memory holds stop the
     // program with "Out of memory".
     // `length` bytes for the caller to fill; the terminator is already set.
-    static QXString* withLength(int length);
+    static QXString* withLength(int length) {
+        if (length < 0 || length > kMaxLength) [[unlikely]]
+            lengthError();
+        return new (length + 1) QXString(InlineBytes{}, length);
+    }
     // The bytes before the text's first zero byte.
     static QXString* fromCText(const char* text);
     // `count` bytes as they are, zero bytes included.
@@ -29,8 +36,14 @@ public:
     QXString(const char* bytes, int count);
     static void* operator new(std::size_t size);
 
-    ~QXString() override;
-    static void operator delete(void* block);
+    // Inline, like construction: statement temporaries come and go by the million.
+    ~QXString() override {
+        // Only the compatibility forms keep their bytes in a block of their own.
+        if (data != inlineBytes()) freeStringBlock(data);
+    }
+    static void operator delete(void* block) { freeStringBlock(block); }
+    // Final: on a QXString* this call, and the deletion in it, need no virtual dispatch.
+    void destroy() override { delete this; }
 
     std::string_view view() const { return {data, static_cast<std::size_t>(length)}; }
 
@@ -61,12 +74,25 @@ public:
     int length = 0;
     char* data = nullptr;  // length + 1 bytes, always 0-terminated
 
+    // The longest string: leaves headroom so that length + header sums cannot overflow.
+    static constexpr int kMaxLength = 0x7FFFFFFF - 64;
+
 private:
     struct InlineBytes {};
-    QXString(InlineBytes, int length);
+    QXString(InlineBytes, int n) : length(n), data(inlineBytes()) { data[n] = 0; }
+    struct Unterminated {};
+    QXString(Unterminated, int n) : length(n), data(inlineBytes()) {}
+    char* inlineBytes() { return reinterpret_cast<char*>(this + 1); }
     void fill(const char* bytes, int count);
-    static void* operator new(std::size_t size, int length);
-    static void operator delete(void* block, int length);  // pairs with the above if construction throws
+    [[noreturn]] static void lengthError();
+    // The object with `bytes` bytes after it, in one block.
+    static void* operator new(std::size_t size, int bytes) {
+        return allocateStringBlock(size + static_cast<std::size_t>(bytes));
+    }
+    // Pairs with the above if construction throws.
+    static void operator delete(void* block, int) { freeStringBlock(block); }
+
+    friend QXString* fromInt(int value);
 
     QXString* self();
 };
@@ -78,7 +104,16 @@ QXString* emptyString();
 // A new reference to the shared one-byte string of the low 8 bits of `code`.
 QXString* charString(int code);
 // Number texts (not pushed on the temporary stack).
-QXString* fromInt(int value);
+inline QXString* fromInt(int value) {
+    const int length = intTextLength(value);
+    // The text goes in before the object is built around it, so that few
+    // values are live at once; the block has room for the digit writer's scratch.
+    void* block = QXString::operator new(sizeof(QXString), kIntTextRoom);
+    char* text = static_cast<char*>(block) + sizeof(QXString);
+    writeIntText(value, text, length);
+    text[length] = 0;
+    return ::new (block) QXString(QXString::Unterminated{}, length);
+}
 QXString* fromFloat(float value);
 
 // A new string of the text (count 1), or a new reference to the shared empty

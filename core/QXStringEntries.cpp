@@ -17,7 +17,13 @@ struct TempStack {
 };
 TempStack temps;
 
-void growTemps() {
+// release() for a string: QXString is final, so its destruction is a direct call.
+void releaseString(QXString* s) {
+    if (s && --s->refCount == 0) s->destroy();
+}
+
+// Out of line: the push it serves is on every string-producing statement.
+[[gnu::noinline]] void growTemps() {
     const int capacity = temps.capacity + kTempGrowth;
     auto** entries = static_cast<QXString**>(std::malloc(sizeof(QXString*) * static_cast<std::size_t>(capacity)));
     if (!entries) runtimeError("Out of memory");
@@ -29,25 +35,40 @@ void growTemps() {
 
 // Releases what a previous program left on the stack and drops the array.
 void resetTemps() {
-    while (temps.count > 0) release(temps.entries[--temps.count]);
+    while (temps.count > 0) releaseString(temps.entries[--temps.count]);
     std::free(temps.entries);
     temps = TempStack{};
+}
+
+// Freeing more than the stack holds releases what there is, then stops.
+[[noreturn, gnu::noinline]] void releaseAllTempsThenStop() {
+    while (temps.count > 0) releaseString(temps.entries[--temps.count]);
+    runtimeError("Illegal TmpStr index");
+}
+
+// Inlined into each entry point that ends a statement. The most recent goes
+// first; releasing a string never touches the stack, so the count drops at once.
+[[gnu::always_inline]] inline void releaseTemps(int count) {
+    if (count <= 0) return;
+    if (count > temps.count) [[unlikely]]
+        releaseAllTempsThenStop();
+    QXString** entry = temps.entries + temps.count;
+    QXString** const last = entry - count;
+    temps.count -= count;
+    do releaseString(*--entry);
+    while (entry != last);
 }
 
 }  // namespace
 
 QXString* pushTempString(QXString* s) {
-    if (temps.count == temps.capacity) growTemps();
+    if (temps.count == temps.capacity) [[unlikely]]
+        growTemps();
     temps.entries[temps.count++] = s;
     return s;
 }
 
-void freeTempStrings(int count) {
-    for (; count > 0; --count) {
-        if (temps.count == 0) runtimeError("Illegal TmpStr index");
-        release(temps.entries[--temps.count]);
-    }
-}
+void freeTempStrings(int count) { releaseTemps(count); }
 
 int tempStringCount() { return temps.count; }
 int tempStringCapacity() { return temps.capacity; }
@@ -66,15 +87,15 @@ void QXCALL _qxInitCStrs(QXConstStringRecord** records) {
 
 QXString* QXCALL _qxStrTmp(QXString* s) { return pushTempString(s); }
 
-void QXCALL _qxStrTmpFree(int count) { freeTempStrings(count); }
+void QXCALL _qxStrTmpFree(int count) { releaseTemps(count); }
 
 int QXCALL _qxIStrTmpFree(int value, int count) {
-    freeTempStrings(count);
+    releaseTemps(count);
     return value;
 }
 
 float QXCALL _qxFStrTmpFree(float value, int count) {
-    freeTempStrings(count);
+    releaseTemps(count);
     return value;
 }
 

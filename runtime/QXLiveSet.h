@@ -3,6 +3,11 @@
 // backward-shift deletion, so insert, erase and lookup are O(1) on average and
 // no member costs a heap allocation of its own. The table is allocated on the
 // first insert, so an empty set is constant-initialised.
+//
+// Every object's construction and destruction passes through insert and
+// erase, so their common cases are inline: a probe in a table at most half
+// full, and an erase whose next slot is already empty. Growing and closing the
+// gap after an erase are out of line.
 
 #include <cstddef>
 #include <cstdint>
@@ -19,27 +24,73 @@ public:
     QXLiveSet& operator=(const QXLiveSet&) = delete;
 
     // Both return false when nothing changed (already present / not present, or null).
-    bool insert(const void* address);
-    bool erase(const void* address);
-    bool contains(const void* address) const;
+    bool insert(const void* address) {
+        const auto key = reinterpret_cast<std::uintptr_t>(address);
+        if (key == 0) return false;
+        // At most half full, so the home slot is usually free.
+        if (count_ >= growAt_) [[unlikely]]
+            grow();
+        const std::size_t i = home(key);
+        if (slots_[i] != 0) [[unlikely]]
+            return insertPastHome(key, i);
+        slots_[i] = key;
+        ++count_;
+        return true;
+    }
+
+    bool erase(const void* address) {
+        const auto key = reinterpret_cast<std::uintptr_t>(address);
+        if (key == 0 || slots_ == nullptr) return false;
+        const std::size_t i = home(key);
+        // Usually the key sits in its home slot and ends its run: nothing moves.
+        if (slots_[i] != key || slots_[next(i)] != 0) [[unlikely]]
+            return erasePastHome(key, i);
+        slots_[i] = 0;
+        --count_;
+        return true;
+    }
+
+    bool contains(const void* address) const {
+        const auto key = reinterpret_cast<std::uintptr_t>(address);
+        if (key == 0 || slots_ == nullptr) return false;
+        for (std::size_t i = home(key); slots_[i] != 0; i = next(i))
+            if (slots_[i] == key) return true;
+        return false;
+    }
+
     std::size_t size() const { return count_; }
-    std::size_t slotCount() const { return slotCount_; }
+    std::size_t slotCount() const { return mask_ + (slots_ ? 1 : 0); }
 
     template <class Fn> void forEach(Fn&& fn) const {
-        for (std::size_t i = 0; i < slotCount_; ++i)
+        if (!slots_) return;
+        for (std::size_t i = 0; i <= mask_; ++i)
             if (slots_[i]) fn(reinterpret_cast<const void*>(slots_[i]));
     }
 
 private:
-    std::size_t home(std::uintptr_t key) const;
-    std::size_t next(std::size_t slot) const { return (slot + 1) & (slotCount_ - 1); }
+    static constexpr unsigned kKeyBits = sizeof(std::uintptr_t) * 8;
+
+    // Fibonacci hashing: the top bits of the product depend on every bit of the
+    // address, so the always-zero alignment bits cost nothing, and objects a
+    // power of two apart do not pile up on one slot.
+    std::size_t home(std::uintptr_t key) const {
+        if constexpr (kKeyBits == 32)
+            return static_cast<std::size_t>((static_cast<std::uint32_t>(key) * 2654435769u) >> shift_);
+        else
+            return static_cast<std::size_t>((static_cast<std::uint64_t>(key) * 0x9E3779B97F4A7C15ull) >> shift_);
+    }
+    std::size_t next(std::size_t slot) const { return (slot + 1) & mask_; }
     void allocate(std::size_t slotCount);
     void grow();
     void place(std::uintptr_t key);  // key absent, table has room
+    // The general cases, from the key's home slot `i` on.
+    bool insertPastHome(std::uintptr_t key, std::size_t i);
+    bool erasePastHome(std::uintptr_t key, std::size_t i);
 
-    std::uintptr_t* slots_ = nullptr;  // 0 marks an empty slot
-    std::size_t slotCount_ = 0;        // a power of two, or 0 before the first insert
-    unsigned shift_ = 0;               // selects the top bits of the multiplicative hash
+    std::uintptr_t* slots_ = nullptr;  // 0 marks an empty slot; null before the first insert
+    std::size_t mask_ = 0;             // slot count - 1 (the count is a power of two)
     std::size_t count_ = 0;
+    std::size_t growAt_ = 0;           // half the slot count: 0 until a table exists
+    unsigned shift_ = 0;               // selects the top bits of the multiplicative hash
     std::size_t firstSlots_ = kInitialSlots;
 };

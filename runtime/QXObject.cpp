@@ -15,25 +15,13 @@
 #include "runtime/QXLiveSet.h"
 #include "runtime/QXRegistry.h"
 
+constinit qxlive::Storage qxlive::liveObjects;
+
+void qxlive::referencedObjectDeleted() { internalError("Attempt to delete referenced object"); }
+
 namespace {
-// Constant-initialised and never destroyed: objects may be built during static
-// construction and released by static destructors at exit.
-union LiveSetStorage {
-    QXLiveSet set;
-    constexpr LiveSetStorage() : set() {}
-    ~LiveSetStorage() {}
-};
-constinit LiveSetStorage liveObjects;
-
-QXLiveSet& liveSet() { return liveObjects.set; }
+QXLiveSet& liveSet() { return qxlive::liveObjects.set; }
 }  // namespace
-
-QXObject::QXObject() { liveSet().insert(this); }
-
-QXObject::~QXObject() {
-    if (refCount != 0) internalError("Attempt to delete referenced object");
-    liveSet().erase(this);
-}
 
 void QXObject::destroy() { delete this; }
 

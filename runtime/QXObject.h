@@ -5,15 +5,34 @@
 #include <cstdint>
 
 #include "runtime/QXError.h"
+#include "runtime/QXLiveSet.h"
+
+namespace qxlive {
+// Constant-initialised and never destroyed: objects may be built during static
+// construction and released by static destructors at exit. Defined in QXObject.cpp.
+union Storage {
+    QXLiveSet set;
+    constexpr Storage() : set() {}
+    ~Storage() {}
+};
+extern constinit Storage liveObjects;
+
+[[noreturn]] void referencedObjectDeleted();
+}  // namespace qxlive
 
 class QXObject {
 public:
-    QXObject();
+    // Inline: every object, strings included, is built and destroyed through here.
+    QXObject() { qxlive::liveObjects.set.insert(this); }
     QXObject(const QXObject&) = delete;
     QXObject& operator=(const QXObject&) = delete;
 
     // Slot order is part of the binary contract: destructor, destroy, query.
-    virtual ~QXObject();
+    virtual ~QXObject() {
+        if (refCount != 0) [[unlikely]]
+            qxlive::referencedObjectDeleted();
+        qxlive::liveObjects.set.erase(this);
+    }
     // Called when the count drops to 0; frees the object.
     virtual void destroy();
     // Answers QueryObject and findOwned.

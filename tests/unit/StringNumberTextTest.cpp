@@ -142,6 +142,33 @@ TEST(StringNumberText, IntegerText) {
     EXPECT_EQ(intText(-2147483647 - 1), "-2147483648");
 }
 
+// The digit count comes from a bit-length table and the digits from scaled
+// products: a wrong table entry or scale shows at the edges of each length,
+// around powers of two, or somewhere in a sweep across the whole range.
+TEST(StringNumberText, IntegerTextAgreesWithTheCLibraryEverywhere) {
+    std::vector<std::int64_t> edges = {0, 1, -1, 2147483647, -2147483647 - 1};
+    for (std::int64_t power = 10; power <= 1000000000; power *= 10)
+        for (std::int64_t near : {power - 1, power, power + 1}) edges.insert(edges.end(), {near, -near});
+    for (int bits = 1; bits < 31; ++bits)
+        for (std::int64_t near : {(std::int64_t{1} << bits) - 1, std::int64_t{1} << bits})
+            edges.insert(edges.end(), {near, -near});
+
+    int mismatches = 0;
+    auto check = [&](int value) {
+        char text[kNumberTextCapacity];
+        std::memset(text, 'x', sizeof text);
+        const int length = formatInt(value, text);
+        const std::string expected = std::to_string(value);
+        if (text != expected || length != static_cast<int>(expected.size()) || length != intTextLength(value) ||
+            text[kIntTextRoom] != 'x') {
+            if (++mismatches <= 5) ADD_FAILURE() << value << " gave \"" << text << "\"";
+        }
+    };
+    for (std::int64_t value : edges) check(static_cast<int>(value));
+    for (std::uint64_t bits = 12345; bits <= 0xFFFFFFFF; bits += 997) check(static_cast<int>(bits));
+    EXPECT_EQ(mismatches, 0);
+}
+
 TEST(StringNumberText, TextToIntegerFollowsAtoi) {
     EXPECT_EQ(parseInt("  -12abc"), -12);
     EXPECT_EQ(parseInt("abc"), 0);

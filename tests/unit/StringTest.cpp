@@ -2,6 +2,7 @@
 
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "TestSupport.h"
 #include "core/QXString.h"
@@ -95,6 +96,28 @@ TEST_F(StringTest, SharedStringsComeAsNewReferences) {
     QXString* empty = newString("");
     EXPECT_EQ(empty, shared.empty);
     release(empty);
+}
+
+TEST_F(StringTest, IntegerStringsKeepTheirScratchToThemselves) {
+    // Number strings are written with scratch digits past the text: built one
+    // after another in neighbouring blocks, each must keep its text, length,
+    // terminator and count, and each is a live object of its own.
+    const int values[] = {0, 7, -7, 42, -42, 999, 12345, -123456, 2147483647, -2147483647 - 1, 5, -1};
+    const int before = liveObjectCount();
+    std::vector<QXString*> strings;
+    for (int round = 0; round < 3; ++round)
+        for (int value : values) strings.push_back(fromInt(value));
+    EXPECT_EQ(liveObjectCount(), before + static_cast<int>(strings.size()));
+    for (std::size_t i = 0; i < strings.size(); ++i) {
+        const std::string expected = std::to_string(values[i % std::size(values)]);
+        QXString* s = strings[i];
+        EXPECT_EQ(std::string(s->view()), expected);
+        EXPECT_EQ(s->data[s->length], 0);
+        EXPECT_EQ(s->refCount, 1);
+        EXPECT_TRUE(isLiveObject(s));
+    }
+    for (QXString* s : strings) release(s);
+    EXPECT_EQ(liveObjectCount(), before);
 }
 
 TEST_F(StringTest, NumberTextsThroughStrings) {
