@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "bench/BenchClock.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -19,16 +21,6 @@ constexpr int kHeight = 768;
 constexpr int kPasses = 20;   // per timing
 constexpr int kRepeats = 3;   // the best of these counts
 
-double now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // Megapixels per second of `pass`, which touches one whole pixmap.
 double rate(const std::function<void()>& pass) {

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "bench/BenchClock.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -31,16 +33,6 @@ using IntFn = int(QXCALL*)(int);
 using StringFn = QXString*(QXCALL*)(int);
 using CloseFn = void(QXCALL*)(int);
 
-double now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // Text lines of 1 to 79 characters, each ending in CR LF, up to the size.
 std::string makeFile() {
