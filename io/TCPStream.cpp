@@ -30,33 +30,24 @@ int TCPStream::state() const { return state_ == kOpen && !socket_.isOpen() ? kFa
 
 void TCPStream::fail() {
     state_ = kFailed;
-    bufferStart_ = bufferEnd_ = 0;
-}
-
-int TCPStream::takeBuffered(char* out, int count) {
-    int taken = bufferEnd_ - bufferStart_;
-    if (taken > count) taken = count;
-    std::memcpy(out, buffer_ + bufferStart_, static_cast<std::size_t>(taken));
-    bufferStart_ += taken;
-    return taken;
+    readAhead_.clear();
 }
 
 int TCPStream::receive(char* out, int wanted) {
-    if (wanted >= kBufferSize) {
+    if (wanted >= QXReadAhead::kSize) {
         int received = recv(socket_.get(), out, wanted, 0);
         return received == SOCKET_ERROR ? -1 : received;
     }
-    int received = recv(socket_.get(), buffer_, kBufferSize, 0);
+    int received = recv(socket_.get(), readAhead_.space(), QXReadAhead::kSize, 0);
     if (received <= 0) return received == SOCKET_ERROR ? -1 : 0;
-    bufferStart_ = 0;
-    bufferEnd_ = received;
-    return takeBuffered(out, wanted);
+    readAhead_.filled(received);
+    return readAhead_.take(out, wanted);
 }
 
 int TCPStream::read(void* buffer, int count) {
     if (!usable() || count <= 0) return 0;
     char* out = static_cast<char*>(buffer);
-    int delivered = takeBuffered(out, count);
+    int delivered = readAhead_.take(out, count);
     if (delivered == count) return delivered;
 
     // One deadline for the whole request; a time-out of 0 makes each wait a poll.
@@ -98,13 +89,12 @@ int TCPStream::avail() {
         fail();
         return 0;
     }
-    int buffered = bufferEnd_ - bufferStart_;
-    return pending > 0x7FFFFFFF - buffered ? 0x7FFFFFFF : buffered + pending;
+    return readAhead_.plus(pending);
 }
 
 int TCPStream::eof() {
     if (!usable()) return state();
-    if (bufferEnd_ > bufferStart_) return 0;
+    if (readAhead_.buffered() > 0) return 0;
     switch (socket_.waitReadable(0)) {
     case Win32Socket::Wait::TimedOut: return 0;
     case Win32Socket::Wait::Failed: fail(); return state_;

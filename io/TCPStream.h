@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "io/QXReadAhead.h"
 #include "io/QXStream.h"
 #include "io/TCPIPModule.h"
 
@@ -37,12 +38,8 @@ public:
     TCPServer* server() const { return server_; }
 
 private:
-    static constexpr int kBufferSize = 4096;
-
     bool usable() const { return state() == kOpen; }
     void fail();
-    // Moves up to `count` buffered bytes to `out`; returns how many.
-    int takeBuffered(char* out, int count);
     // One receive: into the buffer for small requests, else straight into
     // `out`. Returns the bytes now available to the caller (0: closed, -1: failed).
     int receive(char* out, int wanted);
@@ -51,9 +48,7 @@ private:
     TCPServer* server_;
     int state_ = kOpen;
     QXNetAddress peer_;
-    char buffer_[kBufferSize];
-    int bufferStart_ = 0;
-    int bufferEnd_ = 0;
+    QXReadAhead readAhead_;
 };
 
 class TCPServer : public QXResource {

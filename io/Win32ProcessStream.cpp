@@ -122,29 +122,19 @@ int ProcStream::pipeAvail() {
     return waiting > INT_MAX ? INT_MAX : static_cast<int>(waiting);
 }
 
-void ProcStream::fillBuffer() {
-    bufferStart_ = 0;
-    bufferEnd_ = readPipe(buffer_, kBufferSize);
-}
-
-int ProcStream::takeBuffered(char* destination, int count) {
-    const int taken = count < bufferEnd_ - bufferStart_ ? count : bufferEnd_ - bufferStart_;
-    std::memcpy(destination, buffer_ + bufferStart_, static_cast<std::size_t>(taken));
-    bufferStart_ += taken;
-    return taken;
-}
+void ProcStream::fillBuffer() { readAhead_.filled(readPipe(readAhead_.space(), QXReadAhead::kSize)); }
 
 int ProcStream::read(void* buffer, int count) {
     if (count <= 0) return 0;
     auto* bytes = static_cast<char*>(buffer);
-    int delivered = takeBuffered(bytes, count);
+    int delivered = readAhead_.take(bytes, count);
     if (delivered == count || state_ != kOpen) return delivered;
     // Like a read of the pipe itself, only the first byte is waited for.
     if (delivered > 0 && pipeAvail() == 0) return delivered;
     const int rest = count - delivered;
-    if (rest >= kBufferSize) return delivered + readPipe(bytes + delivered, rest);
+    if (rest >= QXReadAhead::kSize) return delivered + readPipe(bytes + delivered, rest);
     fillBuffer();
-    return delivered + takeBuffered(bytes + delivered, rest);
+    return delivered + readAhead_.take(bytes + delivered, rest);
 }
 
 int ProcStream::write(const void* buffer, int count) {
@@ -158,14 +148,12 @@ int ProcStream::write(const void* buffer, int count) {
 }
 
 int ProcStream::avail() {
-    const int buffered = bufferEnd_ - bufferStart_;
-    const int waiting = pipeAvail();
-    return waiting > INT_MAX - buffered ? INT_MAX : buffered + waiting;
+    return readAhead_.plus(pipeAvail());
 }
 
 int ProcStream::eof() {
     // Output already received is still to come, whatever the pipe says.
-    if (bufferEnd_ > bufferStart_) return 0;
+    if (readAhead_.buffered() > 0) return 0;
     if (state_ == kOpen) pipeAvail();  // notices a broken pipe
     return state_;
 }

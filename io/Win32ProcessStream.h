@@ -4,6 +4,7 @@
 // Reading takes what the child wrote (waiting for at least one byte while
 // the child lives); writing feeds the child's input.
 
+#include "io/QXReadAhead.h"
 #include "io/QXStream.h"
 
 class ProcStream final : public QXStream {
@@ -35,23 +36,17 @@ public:
     const Child& child() const { return child_; }
 
 private:
-    static constexpr int kBufferSize = 4096;
-
     ProcStream(const Child& child, void* output, void* input);
     // Waits for output (or the end of the pipe) and keeps what arrives.
     void fillBuffer();
     int readPipe(void* buffer, int count);
     int pipeAvail();
-    int takeBuffered(char* destination, int count);
     void recordFailure(unsigned long error);
 
     Child child_;
     void* output_;  // read end of the pipe that carries the child's output
     void* input_;   // write end of the pipe that feeds the child's input
     int state_ = kOpen;
-    // Output already taken from the pipe: single-byte reads (ReadLine) cost
-    // one system call per buffer, not per byte.
-    char buffer_[kBufferSize];
-    int bufferStart_ = 0;
-    int bufferEnd_ = 0;
+    // Output already taken from the pipe.
+    QXReadAhead readAhead_;
 };

@@ -66,6 +66,7 @@ struct Console {
     std::FILE* in = stdin;
     std::FILE* out = stdout;
     bool own = false;
+    bool binary = false;  // the output stream no longer turns LF into CR LF
 };
 
 Console& console() {
@@ -87,11 +88,14 @@ Console& prepareConsole() {
                 std::fclose(c.in);
                 std::fclose(c.out);
             }
-            c = {in, out, true};
+            c = {in, out, true, false};
         }
     }
     // Text goes out byte for byte: a line end is one line feed.
-    _setmode(_fileno(c.out), _O_BINARY);
+    if (!c.binary) {
+        _setmode(_fileno(c.out), _O_BINARY);
+        c.binary = true;
+    }
     return c;
 }
 
