@@ -12,8 +12,8 @@
 #include "events/QXEventFilter.h"
 #include "events/QXEventSource.h"
 #include "events/QueFilter.h"
-#include "events/Win32CatchFilter.h"
-#include "events/Win32EventDriver.h"
+#include "events/win32/Win32CatchFilter.h"
+#include "events/win32/Win32EventDriver.h"
 #include "runtime/QXRegistry.h"
 
 namespace {

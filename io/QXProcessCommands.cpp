@@ -1,7 +1,7 @@
 // CreateProcess: a child program whose standard streams are a stream.
 
 #include "core/QXString.h"
-#include "io/Win32ProcessStream.h"
+#include "io/win32/Win32ProcessStream.h"
 #include "runtime/QXRegistry.h"
 
 namespace {

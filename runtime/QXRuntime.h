@@ -3,10 +3,9 @@
 // compiled program.
 
 #include <cstdint>
+#include <string>
 
 #include "runtime/QXDebugger.h"
-
-class QXString;
 
 // Slot order is a binary contract with hosts: do not reorder, add or remove
 // virtual members (no virtual destructor either).
@@ -32,6 +31,8 @@ extern "C" __declspec(dllexport) Runtime* runtimeGetRuntime();
 // runs, 3 once the program has ended.
 enum QXExecutionState { kStateIdle = 0, kStateStarting = 1, kStateRunning = 2, kStateEnding = 3 };
 int executionState();
+// The command line execute was given (empty outside a program).
+const std::string& programCommandLine();
 
 // Runs body(context) with the End jump point set inside it; true when it was
 // left through End or a runtime error. execute runs the program this way.

@@ -10,7 +10,7 @@
 #include "TestSupport.h"
 #include "core/QXString.h"
 #include "io/QXBank.h"
-#include "runtime/QXCallDLL.h"
+#include "io/QXCallDLL.h"
 
 namespace {
 

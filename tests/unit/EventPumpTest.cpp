@@ -16,8 +16,8 @@
 #include "events/QXEventSource.h"
 #include "events/QXHotKeys.h"
 #include "events/QueFilter.h"
-#include "events/Win32CatchFilter.h"
-#include "events/Win32EventDriver.h"
+#include "events/win32/Win32CatchFilter.h"
+#include "events/win32/Win32EventDriver.h"
 #include "runtime/QXRuntime.h"
 
 namespace {

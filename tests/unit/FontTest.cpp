@@ -13,8 +13,8 @@
 #include "TestSupport.h"
 #include "core/QXString.h"
 #include "events/QXFont.h"
-#include "events/Win32Font.h"
-#include "events/Win32FontDriver.h"
+#include "events/win32/Win32Font.h"
+#include "events/win32/Win32FontDriver.h"
 
 namespace {
 struct FontCommands {

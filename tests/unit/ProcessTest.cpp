@@ -2,7 +2,7 @@
 // programs built beside the tests, driven through the stream commands.
 
 #include "StreamTestSupport.h"
-#include "io/Win32ProcessStream.h"
+#include "io/win32/Win32ProcessStream.h"
 
 namespace {
 auto createProcess = registeredCommand<int(QXCALL*)(QXString*)>("%CreateProcess$command");

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "runtime/QXSystem.h"
+#include "core/QXSystem.h"
 
 TEST(ExecFileText, SplitsQuotedAndPlainFileNames) {
     std::string file, parameters;

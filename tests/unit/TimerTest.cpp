@@ -13,11 +13,11 @@
 #include "core/QXString.h"
 #include "events/QXEventDriver.h"
 #include "events/QueFilter.h"
-#include "events/Win32CatchFilter.h"
-#include "events/Win32EventDriver.h"
+#include "events/win32/Win32CatchFilter.h"
+#include "events/win32/Win32EventDriver.h"
 #include "io/QXTimerDriver.h"
-#include "io/Win32Timer.h"
-#include "io/Win32TimerDriver.h"
+#include "io/win32/Win32Timer.h"
+#include "io/win32/Win32TimerDriver.h"
 
 namespace {
 struct TimerCommands {

@@ -2,10 +2,10 @@
 
 #include <windows.h>
 
-#include "core/QXString.h"
+#include <optional>
 
 namespace {
-QXString* title = nullptr;
+std::optional<std::string> title;
 }
 
 std::string titleFromPath(const std::string& path) {
@@ -16,26 +16,13 @@ std::string titleFromPath(const std::string& path) {
     return path.substr(start, end - start);
 }
 
-QXString* appTitle() {
+std::string appTitleText() {
     if (!title) {
         char path[256] = {};
         GetModuleFileNameA(nullptr, path, 255);
-        title = newString(titleFromPath(path).c_str());
+        title = titleFromPath(path);
     }
-    retain(title);
-    return title;
+    return *title;
 }
 
-void setAppTitle(QXString* newTitle) {
-    retain(newTitle);
-    QXString* old = title;
-    title = newTitle;
-    release(old);
-}
-
-std::string appTitleText() {
-    QXString* t = appTitle();
-    std::string text(stringCText(t));
-    release(t);
-    return text;
-}
+void setAppTitleText(const std::string& text) { title = text; }

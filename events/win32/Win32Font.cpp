@@ -1,10 +1,10 @@
-#include "events/Win32Font.h"
+#include "events/win32/Win32Font.h"
 
 #include <cstdint>
 #include <utility>
 
 #include "core/QXString.h"
-#include "events/Win32FontDriver.h"
+#include "events/win32/Win32FontDriver.h"
 
 // ---------------------------------------------------------------- font files
 

@@ -1,4 +1,4 @@
-#include "io/TCPStream.h"
+#include "io/win32/TCPStream.h"
 
 #include <cstring>
 #include <new>

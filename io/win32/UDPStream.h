@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "io/QXStream.h"
-#include "io/TCPIPModule.h"
+#include "io/win32/TCPIPModule.h"
 
 class UDPStream : public QXStream {
 public:

@@ -1,7 +1,7 @@
 // CallDLL: a library function named at run time, called with the blocks of
 // an input bank and an output bank.
 
-#include "runtime/QXCallDLL.h"
+#include "io/QXCallDLL.h"
 
 #include <windows.h>
 

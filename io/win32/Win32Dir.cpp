@@ -1,4 +1,4 @@
-#include "io/Win32Dir.h"
+#include "io/win32/Win32Dir.h"
 
 #include "core/QXString.h"
 

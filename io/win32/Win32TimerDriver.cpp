@@ -1,10 +1,10 @@
-#include "io/Win32TimerDriver.h"
+#include "io/win32/Win32TimerDriver.h"
 
 #include <mmsystem.h>
 
 #include <new>
 
-#include "io/Win32Timer.h"
+#include "io/win32/Win32Timer.h"
 
 namespace {
 constexpr UINT kTimerResolutionMs = 1;

@@ -1,7 +1,7 @@
 // System commands: console text, the application title, system facts,
 // environment variables and launching through the shell.
 
-#include "runtime/QXSystem.h"
+#include "core/QXSystem.h"
 
 #include <windows.h>
 #include <fcntl.h>
@@ -15,48 +15,9 @@
 
 #include "core/QXString.h"
 #include "runtime/QXAppTitle.h"
+#include "runtime/QXError.h"
 #include "runtime/QXRegistry.h"
-
-bool splitExecText(const char* text, std::string& file, std::string& parameters) {
-    const char* p = text;
-    while (*p == ' ') ++p;
-    if (!*p) return false;
-    const char* rest;
-    if (*p == '"') {
-        const char* close = std::strchr(p + 1, '"');
-        if (!close) return false;
-        file.assign(p + 1, close);
-        rest = close + 1;
-    } else {
-        const char* end = std::strchr(p, ' ');
-        if (!end) end = p + std::strlen(p);
-        file.assign(p, end);
-        rest = end;
-    }
-    if (file.empty() || file.size() > 255) return false;
-    while (*rest == ' ') ++rest;
-    parameters = rest;
-    return true;
-}
-
-const char* osName(unsigned major, unsigned minor) {
-    struct Version {
-        unsigned major, minor;
-        const char* name;
-    };
-    static const Version versions[] = {{3, 51, "Windows NT 3.1"}, {4, 0, "Windows 95"}, {4, 10, "Windows 98"},
-                                       {4, 90, "Windows ME"},     {5, 0, "Windows 2000"}, {5, 1, "Windows XP"}};
-    for (const Version& v : versions)
-        if (v.major == major && v.minor == minor) return v.name;
-    return "";
-}
-
-std::string trimControl(const std::string& text) {
-    std::size_t begin = 0, end = text.size();
-    while (begin < end && static_cast<unsigned char>(text[begin]) <= 32) ++begin;
-    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 32) --end;
-    return text.substr(begin, end - begin);
-}
+#include "runtime/QXRuntime.h"
 
 namespace {
 
@@ -126,17 +87,19 @@ QXString* QXCALL Input(QXString* prompt) {
     return text.empty() ? emptyString() : newString(text.c_str());
 }
 
+// ---------------------------------------------------------------- the program
+
+void QXCALL RuntimeError(QXString* text) { runtimeError("%s", stringCText(text)); }
+
+QXString* QXCALL CommandLine() {
+    const std::string& arguments = programCommandLine();
+    return arguments.empty() ? emptyString() : newString(arguments.c_str());
+}
+
 // ---------------------------------------------------------------- title and facts
 
-void QXCALL AppTitle(QXString* title) {
-    if (title) {
-        setAppTitle(title);
-        return;
-    }
-    QXString* empty = emptyString();
-    setAppTitle(empty);
-    release(empty);
-}
+// The title is kept as text: the kernel's error boxes use it for a caption.
+void QXCALL AppTitle(QXString* title) { setAppTitleText(title ? std::string(title->view()) : std::string()); }
 
 std::string withBackslash(std::string dir) {
     if (!dir.empty() && dir.back() != '\\') dir += '\\';
@@ -197,6 +160,8 @@ int QXCALL ExecFile(QXString* text) {
 }
 
 const QXSymbol commands[] = {
+    QX_COMMAND("RuntimeError$error", RuntimeError),
+    QX_COMMAND("$CommandLine", CommandLine),
     QX_COMMAND("Write$text", Write),
     QX_COMMAND("Print$text", Print),
     QX_COMMAND("$Input$prompt=\"\"", Input),

@@ -1,4 +1,4 @@
-#include "io/Win32ProcessStream.h"
+#include "io/win32/Win32ProcessStream.h"
 
 #include <windows.h>
 

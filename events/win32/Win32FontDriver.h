@@ -6,7 +6,7 @@
 #include <windows.h>
 
 #include "events/QXFont.h"
-#include "events/Win32Font.h"
+#include "events/win32/Win32Font.h"
 
 class Win32FontDriver : public QXFontDriver {
 public:

@@ -1,4 +1,4 @@
-#include "io/UDPStream.h"
+#include "io/win32/UDPStream.h"
 
 #include <cstring>
 #include <new>

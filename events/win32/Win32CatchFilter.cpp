@@ -1,6 +1,6 @@
-#include "events/Win32CatchFilter.h"
+#include "events/win32/Win32CatchFilter.h"
 
-#include "events/Win32EventDriver.h"
+#include "events/win32/Win32EventDriver.h"
 
 Win32CatchFilter::Win32CatchFilter() : QXEventFilter(kPriority) {
     registerModule("Win32CatchFilter", nullptr, nullptr);

@@ -1,4 +1,4 @@
-#include "io/TCPIPModule.h"
+#include "io/win32/TCPIPModule.h"
 
 #include <mmsystem.h>
 

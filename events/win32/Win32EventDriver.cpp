@@ -1,4 +1,4 @@
-#include "events/Win32EventDriver.h"
+#include "events/win32/Win32EventDriver.h"
 
 #include <windows.h>
 

@@ -7,9 +7,8 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
-#include "core/QXString.h"
-#include "runtime/QXAppTitle.h"
 #include "runtime/QXError.h"
 #include "runtime/QXModule.h"
 #include "runtime/QXRegistry.h"
@@ -17,7 +16,7 @@
 namespace {
 volatile int state = kStateIdle;
 std::jmp_buf* endJump = nullptr;
-QXString* commandLineString = nullptr;
+std::string commandLineText;
 QXProgramStackHook programStackHook = nullptr;
 QXInternalErrorHook internalErrorHook = nullptr;
 
@@ -31,13 +30,14 @@ void runProgram(void* entry, const char* commandLine) {
     modules.selectDefaultConfigs();
     modules.startPlainModules();
     modules.startDriverModules();
-    commandLineString = commandLine ? newString(commandLine) : emptyString();
+    commandLineText = commandLine ? commandLine : "";
     state = kStateRunning;
     reinterpret_cast<void (*)()>(entry)();
 }
 }  // namespace
 
 int executionState() { return state; }
+const std::string& programCommandLine() { return commandLineText; }
 
 void setProgramStackHook(QXProgramStackHook hook) { programStackHook = hook; }
 void setInternalErrorHook(QXInternalErrorHook hook) { internalErrorHook = hook; }
@@ -78,10 +78,7 @@ void Runtime::execute(void* entry, const char* commandLine, QXDebugger* debugger
         runProgram(program->entry, program->commandLine);
     }, &program);
     state = kStateEnding;
-    if (QXString* s = commandLineString) {
-        commandLineString = nullptr;
-        release(s);
-    }
+    commandLineText.clear();
     moduleList().stopDriverModules();
     moduleList().stopPlainModules();
     _control87(kDoublePrecisionControl, kControlMask);
@@ -133,18 +130,8 @@ void internalError(const char* format, ...) {
 namespace {
 void QXCALL End() { qxEnd(); }
 
-void QXCALL RuntimeError(QXString* text) { runtimeError("%s", stringCText(text)); }
-
-QXString* QXCALL CommandLine() {
-    QXString* s = commandLineString ? commandLineString : emptyString();
-    if (s == commandLineString) retain(s);
-    return s;
-}
-
 const QXSymbol commands[] = {
     QX_COMMAND("End", End),
-    QX_COMMAND("RuntimeError$error", RuntimeError),
-    QX_COMMAND("$CommandLine", CommandLine),
 };
 QX_REGISTER_SYMBOLS(QXLinkGroup::System, commands);
 }  // namespace

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "core/QXString.h"
-#include "io/Win32Dir.h"
+#include "io/win32/Win32Dir.h"
 #include "runtime/QXRegistry.h"
 
 // windows.h maps these names onto its own functions.

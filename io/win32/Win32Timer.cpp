@@ -1,4 +1,4 @@
-#include "io/Win32Timer.h"
+#include "io/win32/Win32Timer.h"
 
 #include <mmsystem.h>
 

@@ -1,4 +1,4 @@
-#include "events/Win32FontDriver.h"
+#include "events/win32/Win32FontDriver.h"
 
 #include <new>
 #include <string>

@@ -10,7 +10,7 @@
 
 #include "io/QXReadAhead.h"
 #include "io/QXStream.h"
-#include "io/TCPIPModule.h"
+#include "io/win32/TCPIPModule.h"
 
 class TCPServer;
 
