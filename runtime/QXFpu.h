@@ -5,6 +5,7 @@
 
 #include <cfloat>
 
+#if defined(_WIN32)
 class QXFpuPrecisionGuard {
 public:
     QXFpuPrecisionGuard() : saved_(_controlfp(0, 0)) { _controlfp(_PC_64, _MCW_PC); }
@@ -15,3 +16,10 @@ public:
 private:
     unsigned saved_;
 };
+#else
+// Native builds compute on SSE only: nothing to adjust.
+class QXFpuPrecisionGuard {
+public:
+    QXFpuPrecisionGuard() {}
+};
+#endif

@@ -1,8 +1,8 @@
 #include "runtime/QXModule.h"
 
 #include <cstring>
-#include <vector>
 
+#include "runtime/QXError.h"
 #include "runtime/QXRegistry.h"
 
 namespace {
@@ -73,10 +73,16 @@ void QXModuleList::addSubsystem(const char* subsystem) {
 }
 
 template <class Fn> void QXModuleList::walk(Fn&& visit) {
-    std::vector<QXModule*> order;
-    for (QXModule* m = first_; m; m = m->next) order.push_back(m);
-    for (QXModule* m : order)
-        if (!visit(m)) return;
+    // A visit may end in a runtime error, which leaves through a jump: the
+    // snapshot lives in a plain array so nothing is left to destroy.
+    QXModule* order[kMaxModules];
+    int count = 0;
+    for (QXModule* m = first_; m; m = m->next) {
+        if (count == kMaxModules) internalError("More than %d modules", kMaxModules);
+        order[count++] = m;
+    }
+    for (int i = 0; i < count; ++i)
+        if (!visit(order[i])) return;
 }
 
 bool QXModuleList::startModule(QXModule* module) {

@@ -17,6 +17,8 @@ class QXModule;
 class QXModuleList {
 public:
     static constexpr int kMaxSubsystems = 100;
+    // Far more than the runtime registers; walks snapshot the list into an array this long.
+    static constexpr int kMaxModules = 256;
 
     constexpr QXModuleList() = default;
     ~QXModuleList();

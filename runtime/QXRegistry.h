@@ -15,8 +15,14 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
+#if defined(__i386__)
 #define QXCALL __attribute__((stdcall))
+#else
+// Native builds of the portable code (64-bit hosts) have a single convention.
+#define QXCALL
+#endif
 
 class QXString;
 
@@ -41,7 +47,8 @@ template <> struct TypeChar<QXString*> { static constexpr char value = 's'; };
 
 template <class F> struct FunctionTypes;  // only callee-pops functions qualify
 template <class R, class... A> struct FunctionTypes<R(QXCALL*)(A...)> {
-    static_assert(((sizeof(A) == 4) && ...), "every parameter travels as one 32-bit slot");
+    // Pointers are wider only in native builds of the portable code.
+    static_assert(((sizeof(A) == 4 || std::is_pointer_v<A>) && ...), "every parameter travels as one 32-bit slot");
     static constexpr char value[] = {TypeChar<R>::value, TypeChar<A>::value..., 0};
 };
 }  // namespace qxdetail

@@ -42,9 +42,11 @@ void runAgainstReference(std::size_t initialSlots, const std::vector<std::uintpt
             ASSERT_EQ(set.erase(address(key)), present);
             reference.erase(key);
         }
-        if (step % 97 == 0) expectSameMembers(set, reference);
+        if (step % 97 == 0) {
+            ASSERT_NO_FATAL_FAILURE(expectSameMembers(set, reference)) << "step " << step;
+        }
     }
-    expectSameMembers(set, reference);
+    ASSERT_NO_FATAL_FAILURE(expectSameMembers(set, reference));
     for (std::uintptr_t key : std::vector<std::uintptr_t>(reference.begin(), reference.end())) {
         ASSERT_TRUE(set.erase(address(key)));
         reference.erase(key);
@@ -69,9 +71,9 @@ std::vector<std::uintptr_t> heapLikeKeys(std::size_t count, std::uintptr_t base,
 
 TEST(LiveSet, MatchesReferenceInSmallTablesWithWrapAround) {
     // Eight slots and up to 24 members: runs cross the table end all the time.
-    runAgainstReference(8, randomAlignedKeys(24, 1), 200000, 11);
-    runAgainstReference(8, heapLikeKeys(24, 0x00A10000, 16), 200000, 12);
-    runAgainstReference(16, heapLikeKeys(12, 0x7FFF0000, 8), 100000, 13);
+    ASSERT_NO_FATAL_FAILURE(runAgainstReference(8, randomAlignedKeys(24, 1), 200000, 11));
+    ASSERT_NO_FATAL_FAILURE(runAgainstReference(8, heapLikeKeys(24, 0x00A10000, 16), 200000, 12));
+    ASSERT_NO_FATAL_FAILURE(runAgainstReference(16, heapLikeKeys(12, 0x7FFF0000, 8), 100000, 13));
 }
 
 TEST(LiveSet, MatchesReferenceWhileGrowing) {
@@ -82,8 +84,8 @@ TEST(LiveSet, MatchesReferenceWhileGrowing) {
         reference.insert(key);
     }
     EXPECT_GE(set.slotCount(), 2 * set.size()) << "stays at most half full";
-    expectSameMembers(set, reference);
-    runAgainstReference(8, randomAlignedKeys(5000, 2), 300000, 14);
+    ASSERT_NO_FATAL_FAILURE(expectSameMembers(set, reference));
+    ASSERT_NO_FATAL_FAILURE(runAgainstReference(8, randomAlignedKeys(5000, 2), 300000, 14));
 }
 
 TEST(LiveSet, NullIsNeverAMember) {

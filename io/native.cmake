@@ -1,0 +1,5 @@
+# The stream encodings (numbers, length-prefixed strings, lines).
+qx_native_library(qx_stream_encodings SOURCES QXStream.cpp LIBS qx_strings)
+qx_native_test(stream_tests SOURCES ../tests/native/StreamEncodingNativeTest.cpp LIBS qx_stream_encodings)
+qx_native_fuzzer(stream_decoder_fuzzer SOURCES ../tests/fuzz/StreamDecoderFuzzer.cpp LIBS qx_stream_encodings
+                 CORPUS ../tests/fuzz/corpus/stream)
