@@ -4,11 +4,20 @@
 #include "events/Win32Font.h"
 #include "runtime/QXError.h"
 
+Win32GrContext::Win32GrContext(QXGraphics* graphics, QXFont* font, const Win32GrDriver2D& owner)
+    : QXGrContext(graphics, font), driver(&owner), generation(owner.generation()) {}
+
+bool Win32GrDriver2D::ownsContext(QXGrContext* candidate) const {
+    auto* context = dynamic_cast<Win32GrContext*>(candidate);
+    return context && context->driver == this && context->generation == generation_;
+}
+
 bool Win32GrDriver2D::startup() {
     if (!startModuleNamed("Win32FontDriver")) return false;
     QXFontDriver* fonts = fontDriver();
     defaultFont_ = fonts ? fonts->createFont("courier", 10, 0) : nullptr;
     if (!defaultFont_) return false;
+    ++generation_;
     setGrDriver2D(this);
     return true;
 }

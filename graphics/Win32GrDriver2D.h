@@ -9,6 +9,18 @@
 
 #include "graphics/QXGrDriver2D.h"
 
+class Win32GrDriver2D;
+
+// A context of one start of one Windows driver: contexts left over from
+// another driver, or from before the driver was restarted, are refused.
+class Win32GrContext : public QXGrContext {
+public:
+    Win32GrContext(QXGraphics* graphics, QXFont* font, const Win32GrDriver2D& driver);
+
+    const Win32GrDriver2D* driver;
+    int generation;
+};
+
 class Win32GrDriver2D : public QXGrDriver2D {
 public:
     using QXGrDriver2D::QXGrDriver2D;
@@ -35,11 +47,14 @@ public:
     void text(int x, int y, const QXString* text) override;
 
     QXGrContext* context() const { return context_; }
+    // Counts the starts of the driver.
+    int generation() const { return generation_; }
     QXFont* defaultFont() const { return defaultFont_; }
 
 protected:
-    // Whether the context or store was made by this driver.
-    virtual bool ownsContext(QXGrContext* context) = 0;
+    // Whether the context was made by this start of this driver.
+    bool ownsContext(QXGrContext* context) const;
+    // Whether the store is of the driver's kind (and of the running start).
     virtual bool ownsGraphics(QXGraphics* graphics) = 0;
     // A new context of the driver's kind for `graphics` with `font` (count 1).
     virtual QXGrContext* newContext(QXGraphics* graphics, QXFont* font) = 0;
@@ -62,6 +77,7 @@ protected:
 private:
     QXGrContext* context_ = nullptr;
     QXFont* defaultFont_ = nullptr;
+    int generation_ = 0;
 };
 
 // The COLORREF of a colour value (red in the low byte, top byte 0).

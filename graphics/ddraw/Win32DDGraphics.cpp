@@ -1,0 +1,204 @@
+#include "graphics/ddraw/Win32DDGraphics.h"
+
+#include "graphics/QXPixelFormatDirectDraw.h"
+#include "graphics/QXPixmap.h"
+#include "graphics/ddraw/Win32DD.h"
+#include "runtime/QXError.h"
+
+namespace {
+RECT rectOf(int x, int y, int w, int h) { return RECT{x, y, x + w, y + h}; }
+
+bool isDisplayKind(int kind) { return kind == kDDDisplay || kind == kDDPrimary || kind == kDDFlipPrimary ||
+                                      kind == kDDFlipPrimaryCopy; }
+}  // namespace
+
+Win32DDGraphics::Win32DDGraphics(int surfaceKind, int surfaceWidth, int surfaceHeight)
+    : QXGraphics(surfaceWidth, surfaceHeight), kind(surfaceKind), generation(theWin32DD.generation()) {}
+
+Win32DDGraphics::~Win32DDGraphics() {
+    if (dc && surface) surface->ReleaseDC(dc);
+    if (lockCount > 0 && surface && !fallback) surface->Unlock(nullptr);
+    release(fallback);
+    release(twin);
+    if (surface) surface->Release();
+    if (directDraw_) directDraw_->Release();
+}
+
+bool Win32DDGraphics::createSurface() {
+    if (!directDraw_) return false;
+    DDSURFACEDESC2 description{};
+    description.dwSize = sizeof description;
+    description.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+    description.dwWidth = static_cast<DWORD>(width);
+    description.dwHeight = static_cast<DWORD>(height);
+    description.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
+    if (kind == kDDDisplay) {
+        if (FAILED(directDraw_->CreateSurface(&description, &surface, nullptr))) {
+            surface = nullptr;
+            description.ddsCaps.dwCaps |= DDSCAPS_SYSTEMMEMORY;
+            if (FAILED(directDraw_->CreateSurface(&description, &surface, nullptr))) surface = nullptr;
+        }
+    } else {
+        description.dwFlags |= DDSD_PIXELFORMAT;
+        description.ddsCaps.dwCaps |= DDSCAPS_SYSTEMMEMORY;
+        description.ddpfPixelFormat = describeFormat(QXFormatRGB888);
+        if (FAILED(directDraw_->CreateSurface(&description, &surface, nullptr))) surface = nullptr;
+    }
+    return surface != nullptr;
+}
+
+Win32DDGraphics* createDDGraphics(int kind, int width, int height) {
+    IDirectDraw7* directDraw = theWin32DD.directDraw7();
+    if (!directDraw || width < 1 || height < 1 || kind < kDDSystem24 || kind > kDDSystem24WithTwin)
+        runtimeError("Failed to create DirectDraw surface");
+    auto* graphics = new Win32DDGraphics(kind, width, height);
+    graphics->directDraw_ = directDraw;
+    directDraw->AddRef();
+    DDSURFACEDESC2 description{};
+    description.dwSize = sizeof description;
+    if (!graphics->createSurface() || FAILED(graphics->surface->GetSurfaceDesc(&description))) {
+        release(graphics);
+        runtimeError("Failed to create DirectDraw surface");
+    }
+    graphics->format = recogniseFormat(description.ddpfPixelFormat, true);
+    if (kind == kDDSystem24WithTwin) {
+        graphics->twin = createDDGraphics(kDDDisplay, width, height);
+        graphics->modified = true;  // the twin has yet to be filled
+    }
+    return graphics;
+}
+
+void Win32DDGraphics::restore() {
+    if (!surface || surface->IsLost() != DDERR_SURFACELOST) return;
+    if (FAILED(surface->Restore())) {
+        surface->Release();
+        surface = nullptr;
+        createSurface();
+    }
+    modified = true;
+}
+
+// ---------------------------------------------------------------- fill and copy
+
+void Win32DDGraphics::fill(int x, int y, int w, int h, QXColour colour) {
+    modified = true;
+    // A locked surface (or one whose DC is out) refuses the blitter.
+    if (busy() || !surface || !isConvertibleFormat(format)) {
+        QXGraphics::fill(x, y, w, h, colour);
+        return;
+    }
+    RECT area = rectOf(x, y, w, h);
+    DDBLTFX effects{};
+    effects.dwSize = sizeof effects;
+    effects.dwFillColor = toPixel(format, colour);
+    if (SUCCEEDED(surface->Blt(&area, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &effects))) return;
+    restore();
+    if (surface && SUCCEEDED(surface->Blt(&area, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &effects))) return;
+    QXGraphics::fill(x, y, w, h, colour);
+}
+
+Win32DDGraphics* Win32DDGraphics::blitSourceFor(Win32DDGraphics* source) {
+    if (source->kind != kDDSystem24WithTwin || !isDisplayKind(kind) || !source->twin) return source;
+    if (source->modified) {
+        Win32DDGraphics* twinStore = source->twin;
+        twinStore->QXGraphics::copy(0, 0, source->width, source->height, source, 0, 0, 0);
+        twinStore->modified = true;
+        source->modified = false;
+    }
+    source->twin->maskColour = source->maskColour;
+    return source->twin;
+}
+
+bool Win32DDGraphics::blitFrom(Win32DDGraphics* source, int x, int y, int w, int h, int sourceX, int sourceY,
+                               bool masked) {
+    if (!surface || !source->surface || source->format != format || !isConvertibleFormat(format)) return false;
+    RECT to = rectOf(x, y, w, h);
+    RECT from = rectOf(sourceX, sourceY, w, h);
+    DDBLTFX effects{};
+    effects.dwSize = sizeof effects;
+    DWORD flags = DDBLT_WAIT;
+    if (masked) {
+        const DWORD key = toPixel(format, source->maskColour);
+        effects.ddckSrcColorkey.dwColorSpaceLowValue = key;
+        effects.ddckSrcColorkey.dwColorSpaceHighValue = key;
+        flags |= DDBLT_KEYSRCOVERRIDE;
+    }
+    return SUCCEEDED(surface->Blt(&to, source->surface, &from, flags, &effects));
+}
+
+void Win32DDGraphics::copy(int x, int y, int w, int h, QXGraphics* source, int sourceX, int sourceY, int flags) {
+    modified = true;
+    auto* surfaceSource = dynamic_cast<Win32DDGraphics*>(source);
+    // Within one surface the areas may overlap, which only the portable copy
+    // is sure to handle; locked surfaces refuse the blitter.
+    if (!surfaceSource || surfaceSource == this || busy() || surfaceSource->busy()) {
+        QXGraphics::copy(x, y, w, h, source, sourceX, sourceY, flags);
+        return;
+    }
+    const bool masked = (flags & QXCopyMasked) != 0;
+    Win32DDGraphics* from = blitSourceFor(surfaceSource);
+    if (from->format != format) from = surfaceSource;  // the twin serves only its own format
+    if (blitFrom(from, x, y, w, h, sourceX, sourceY, masked)) return;
+    restore();
+    if (from->surface && from->surface->IsLost() == DDERR_SURFACELOST) {
+        from->restore();
+        if (from != surfaceSource) {
+            surfaceSource->modified = true;
+            from = blitSourceFor(surfaceSource);
+        }
+    }
+    if (from->format == format && blitFrom(from, x, y, w, h, sourceX, sourceY, masked)) return;
+    QXGraphics::copy(x, y, w, h, source, sourceX, sourceY, flags);
+}
+
+// ---------------------------------------------------------------- lock and DC
+
+QXPixelLock Win32DDGraphics::lock() {
+    modified = true;
+    if (lockCount++ > 0) return fallback ? fallback->lock() : QXPixelLock{lockAddress, lockPitch, format};
+    DDSURFACEDESC2 description{};
+    description.dwSize = sizeof description;
+    bool locked = surface && SUCCEEDED(surface->Lock(nullptr, &description, DDLOCK_WAIT, nullptr));
+    if (!locked) {
+        restore();
+        description = {};
+        description.dwSize = sizeof description;
+        locked = surface && SUCCEEDED(surface->Lock(nullptr, &description, DDLOCK_WAIT, nullptr));
+    }
+    if (!locked) {
+        fallback = createPixmap(width, height, QXFormatXRGB8888, 4);
+        return fallback->lock();
+    }
+    lockAddress = static_cast<std::uint8_t*>(description.lpSurface);
+    lockPitch = static_cast<int>(description.lPitch);
+    return {lockAddress, lockPitch, format};
+}
+
+void Win32DDGraphics::unlock() {
+    if (lockCount <= 0 || --lockCount > 0) return;
+    if (fallback) {
+        release(fallback);
+        fallback = nullptr;
+    } else if (surface) {
+        surface->Unlock(nullptr);
+    }
+    lockAddress = nullptr;
+}
+
+HDC Win32DDGraphics::getDC() {
+    if (dc || !surface) runtimeError("Failed to lock HDC");
+    modified = true;
+    if (FAILED(surface->GetDC(&dc))) {
+        restore();
+        if (!surface || FAILED(surface->GetDC(&dc))) {
+            dc = nullptr;
+            runtimeError("Failed to lock HDC");
+        }
+    }
+    return dc;
+}
+
+void Win32DDGraphics::releaseDC() {
+    if (dc && surface) surface->ReleaseDC(dc);
+    dc = nullptr;
+}

@@ -1,0 +1,76 @@
+#pragma once
+// A pixel store over a DirectDraw surface. Fill and copy go to the surface's
+// own blitter when they can (colour fill, blits between surfaces of one
+// format, the source's mask as colour key) and to the portable operations
+// otherwise; a lost surface is restored when an operation on it fails.
+//
+// Kinds made here: 0, 24-bit system memory; 1, display format in video memory
+// (system memory when that fails); 2, as 0 with a kind-1 twin that serves as
+// the fast source of blits onto display-format surfaces.
+
+#include <ddraw.h>
+
+#include <cstdint>
+
+#include "graphics/QXGraphics.h"
+
+class QXPixmap;
+
+enum Win32DDKind : int {
+    kDDSystem24 = 0,
+    kDDDisplay = 1,
+    kDDSystem24WithTwin = 2,
+    kDDPrimary = 3,
+    kDDFlipPrimary = 4,
+    kDDFlipPrimaryCopy = 5,
+};
+
+class Win32DDGraphics : public QXGraphics {
+public:
+    ~Win32DDGraphics() override;
+
+    void fill(int x, int y, int w, int h, QXColour colour) override;
+    void copy(int x, int y, int w, int h, QXGraphics* source, int sourceX, int sourceY, int flags) override;
+    // Nests. The outermost lock locks the surface (restoring it once if
+    // that fails); when it still cannot be locked, a code-4 pixmap of the
+    // surface's size stands in and its contents are dropped at the unlock.
+    QXPixelLock lock() override;
+    void unlock() override;
+
+    // The surface's device context, for text; "Failed to lock HDC" while
+    // one is already taken or when the surface gives none.
+    HDC getDC();
+    void releaseDC();
+
+    // Restores a lost surface (making it anew when it cannot be restored).
+    void restore();
+
+    int kind;
+    int format = 0;
+    bool modified = false;
+    IDirectDrawSurface7* surface = nullptr;
+    Win32DDGraphics* twin = nullptr;  // kind 2: the display-format copy
+    HDC dc = nullptr;
+    int lockCount = 0;
+    std::uint8_t* lockAddress = nullptr;
+    int lockPitch = 0;
+    QXPixmap* fallback = nullptr;
+    // The start of Win32DD the surface belongs to.
+    int generation;
+
+private:
+    friend Win32DDGraphics* createDDGraphics(int kind, int width, int height);
+    Win32DDGraphics(int kind, int width, int height);
+    bool createSurface();
+    // The store to blit from onto this one: the twin of a kind-2 source when
+    // this surface is in the display format, refreshed first when stale.
+    Win32DDGraphics* blitSourceFor(Win32DDGraphics* source);
+    bool blitFrom(Win32DDGraphics* source, int x, int y, int w, int h, int sourceX, int sourceY, bool masked);
+    bool busy() const { return lockCount > 0 || dc != nullptr; }
+
+    IDirectDraw7* directDraw_ = nullptr;  // counted while the surface lives
+};
+
+// An off-screen surface of kind 0, 1 or 2 (count 1). Stops with "Failed to
+// create DirectDraw surface" when DirectDraw is not running or refuses it.
+Win32DDGraphics* createDDGraphics(int kind, int width, int height);

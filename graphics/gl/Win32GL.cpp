@@ -1,0 +1,222 @@
+#include "graphics/gl/Win32GL.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "runtime/QXError.h"
+
+#ifndef GL_BGR_EXT
+#define GL_BGR_EXT 0x80E0
+#endif
+
+namespace {
+const char kWindowClass[] = "QueltGLWindow";
+
+bool registerWindowClass() {
+    WNDCLASSA windowClass{};
+    if (GetClassInfoA(GetModuleHandleA(nullptr), kWindowClass, &windowClass)) return true;
+    windowClass.style = CS_OWNDC;
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = kWindowClass;
+    return RegisterClassA(&windowClass) != 0;
+}
+
+HWND createHiddenWindow(int width, int height) {
+    if (!registerWindowClass()) return nullptr;
+    return CreateWindowExA(0, kWindowClass, "", WS_POPUP, 0, 0, std::max(width, 1), std::max(height, 1), nullptr,
+                           nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+// Sets a double-buffered RGBA pixel format on the window's DC; a message
+// naming the step that failed, or null.
+const char* setPixelFormat(HDC dc) {
+    PIXELFORMATDESCRIPTOR description{};
+    description.nSize = sizeof description;
+    description.nVersion = 1;
+    description.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+    description.iPixelType = PFD_TYPE_RGBA;
+    description.cColorBits = 24;
+    description.cAlphaBits = 8;
+    description.iLayerType = PFD_MAIN_PLANE;
+    const int format = ChoosePixelFormat(dc, &description);
+    if (!format) return "ChoosePixelFormat failed";
+    if (!SetPixelFormat(dc, format, &description)) return "SetPixelFormat failed";
+    return nullptr;
+}
+
+// Reverses the order of the rows (GL counts them from the bottom).
+void flipRows(std::uint8_t* pixels, int pitch, int height) {
+    std::vector<std::uint8_t> row(static_cast<std::size_t>(pitch));
+    for (int top = 0, bottom = height - 1; top < bottom; ++top, --bottom) {
+        std::uint8_t* a = pixels + std::ptrdiff_t(top) * pitch;
+        std::uint8_t* b = pixels + std::ptrdiff_t(bottom) * pitch;
+        std::memcpy(row.data(), a, row.size());
+        std::memcpy(a, b, row.size());
+        std::memcpy(b, row.data(), row.size());
+    }
+}
+}  // namespace
+
+// ---------------------------------------------------------------- module
+
+Win32GL::Win32GL() { registerModule("Win32GL", "Graphics", "OpenGL"); }
+
+QX_MODULE_INSTANCE(Win32GL, 20);
+
+bool Win32GL::startup() {
+    window_ = createHiddenWindow(1, 1);
+    if (!window_) return false;
+    dc_ = GetDC(window_);
+    if (!dc_ || setPixelFormat(dc_) || !(rootContext_ = wglCreateContext(dc_))) {
+        shutdown();
+        return false;
+    }
+    wglMakeCurrent(dc_, rootContext_);
+    GLint size = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &size);
+    maxTextureSize_ = size;
+    ++generation_;
+    return true;
+}
+
+void Win32GL::shutdown() {
+    if (rootContext_) {
+        if (wglGetCurrentContext() == rootContext_) wglMakeCurrent(nullptr, nullptr);
+        wglDeleteContext(rootContext_);
+    }
+    if (dc_) ReleaseDC(window_, dc_);
+    if (window_) DestroyWindow(window_);
+    rootContext_ = nullptr, dc_ = nullptr, window_ = nullptr;
+}
+
+void Win32GL::makeRootCurrent() {
+    if (rootContext_ && wglGetCurrentContext() != rootContext_) wglMakeCurrent(dc_, rootContext_);
+}
+
+// ---------------------------------------------------------------- frame buffer
+
+Win32GLGraphics::Win32GLGraphics(HWND glWindow, HDC glDc, HGLRC glContext, int w, int h, bool owns)
+    : QXGraphics(w, h), window(glWindow), dc(glDc), context(glContext), ownsWindow(owns),
+      generation(theWin32GL.generation()) {}
+
+Win32GLGraphics::~Win32GLGraphics() {
+    release(lockDib);
+    if (wglGetCurrentContext() == context) wglMakeCurrent(nullptr, nullptr);
+    wglDeleteContext(context);
+    ReleaseDC(window, dc);
+    if (ownsWindow) DestroyWindow(window);
+}
+
+Win32GLGraphics* createGLWindowGraphics(HWND window, int width, int height, bool ownsWindow) {
+    HDC dc = GetDC(window);
+    const char* failure = dc ? setPixelFormat(dc) : "ChoosePixelFormat failed";
+    HGLRC context = failure ? nullptr : wglCreateContext(dc);
+    if (!failure && !context) failure = "wglCreateContext failed";
+    if (failure) {
+        if (dc) ReleaseDC(window, dc);
+        if (ownsWindow) DestroyWindow(window);
+        runtimeError("%s", failure);
+    }
+    if (theWin32GL.rootContext()) wglShareLists(theWin32GL.rootContext(), context);
+    return new Win32GLGraphics(window, dc, context, width, height, ownsWindow);
+}
+
+Win32GLGraphics* createHiddenGLGraphics(int width, int height) {
+    HWND window = createHiddenWindow(width, height);
+    if (!window) runtimeError("wglCreateContext failed");
+    return createGLWindowGraphics(window, width, height, true);
+}
+
+void Win32GLGraphics::makeCurrent() {
+    if (wglGetCurrentContext() != context) wglMakeCurrent(dc, context);
+}
+
+QXPixelLock Win32GLGraphics::lock() {
+    modified = true;
+    if (lockCount++ == 0) {
+        lockDib = createDIB(width, height, 24);
+        makeCurrent();
+        glFinish();
+        glPixelStorei(GL_PACK_ALIGNMENT, 4);
+        glReadBuffer(GL_BACK);
+        glReadPixels(0, 0, width, height, GL_BGR_EXT, GL_UNSIGNED_BYTE, lockDib->pixels);
+        flipRows(lockDib->pixels, lockDib->pitch, height);
+    }
+    return {lockDib->pixels, lockDib->pitch, lockDib->format};
+}
+
+void Win32GLGraphics::unlock() {
+    if (lockCount <= 0 || --lockCount > 0) return;
+    makeCurrent();
+    flipRows(lockDib->pixels, lockDib->pitch, height);
+    // Raw pixels: nothing of the drawing state may touch them on the way.
+    glPushAttrib(GL_ENABLE_BIT | GL_PIXEL_MODE_BIT);
+    glDisable(GL_SCISSOR_TEST);
+    glDisable(GL_ALPHA_TEST);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    glPixelZoom(1.0f, 1.0f);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glDrawBuffer(GL_BACK);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0, width, 0, height, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glRasterPos2f(0.0f, 0.0f);
+    glDrawPixels(width, height, GL_BGR_EXT, GL_UNSIGNED_BYTE, lockDib->pixels);
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopAttrib();
+    release(lockDib);
+    lockDib = nullptr;
+}
+
+void Win32GLGraphics::fill(int x, int y, int w, int h, QXColour colour) {
+    modified = true;
+    QXGraphics::fill(x, y, w, h, colour);
+}
+
+void Win32GLGraphics::write(int x, int y, int w, int h, const void* source, int sourcePitch) {
+    modified = true;
+    QXGraphics::write(x, y, w, h, source, sourcePitch);
+}
+
+void Win32GLGraphics::copy(int x, int y, int w, int h, QXGraphics* source, int sourceX, int sourceY, int flags) {
+    modified = true;
+    QXGraphics::copy(x, y, w, h, source, sourceX, sourceY, flags);
+}
+
+// ---------------------------------------------------------------- image store
+
+Win32GLPixmap::Win32GLPixmap(int w, int h) : QXPixmap(w, h, QXFormatXRGB8888, 4) {}
+
+Win32GLPixmap::~Win32GLPixmap() {
+    if (texture && textureGeneration == theWin32GL.generation() && theWin32GL.rootContext()) {
+        HGLRC previous = wglGetCurrentContext();
+        HDC previousDc = wglGetCurrentDC();
+        theWin32GL.makeRootCurrent();
+        glDeleteTextures(1, &texture);
+        if (previous) wglMakeCurrent(previousDc, previous);
+    }
+}
+
+QXGraphics* Win32GLPixmap::createCompatible(int newWidth, int newHeight) {
+    return new Win32GLPixmap(newWidth, newHeight);
+}
+
+QXPixelLock Win32GLPixmap::lock() {
+    modified = true;
+    return QXPixmap::lock();
+}
+
+void Win32GLPixmap::setMask(QXColour colour) {
+    modified = true;
+    QXPixmap::setMask(colour);
+}

@@ -1,0 +1,94 @@
+#pragma once
+// OpenGL through WGL: the module of the OpenGL family, which keeps a hidden
+// window with the root rendering context (every other context shares its
+// display lists and textures), and the frame-buffer store of a window.
+
+#include <windows.h>
+#include <GL/gl.h>
+
+#include "graphics/QXGraphics.h"
+#include "graphics/QXPixmap.h"
+#include "graphics/Win32DIBGraphics.h"
+#include "runtime/QXModule.h"
+
+class Win32GL : public QXModule {
+public:
+    Win32GL();
+
+    // Makes the hidden window and the root context; false when OpenGL is
+    // not to be had.
+    bool startup() override;
+    void shutdown() override;
+
+    HGLRC rootContext() const { return rootContext_; }
+    int generation() const { return generation_; }
+    // GL_MAX_TEXTURE_SIZE of the root context.
+    int maxTextureSize() const { return maxTextureSize_; }
+    // Makes the root context current (to create or delete shared objects).
+    void makeRootCurrent();
+
+private:
+    HWND window_ = nullptr;
+    HDC dc_ = nullptr;
+    HGLRC rootContext_ = nullptr;
+    int maxTextureSize_ = 0;
+    int generation_ = 0;
+};
+
+extern Win32GL theWin32GL;
+
+// A window's OpenGL frame buffer (the back buffer). Locking reads the whole
+// buffer into a 24-bit DIB with top-down rows; the outermost unlock writes it
+// back.
+class Win32GLGraphics : public QXGraphics {
+public:
+    ~Win32GLGraphics() override;
+
+    QXPixelLock lock() override;
+    void unlock() override;
+    // Every change marks the store modified (for textures made of it).
+    void fill(int x, int y, int w, int h, QXColour colour) override;
+    void write(int x, int y, int w, int h, const void* source, int sourcePitch) override;
+    void copy(int x, int y, int w, int h, QXGraphics* source, int sourceX, int sourceY, int flags) override;
+
+    // Makes this buffer's context current.
+    void makeCurrent();
+
+    HWND window;
+    HDC dc;
+    HGLRC context;
+    bool ownsWindow;
+    bool modified = false;
+    int lockCount = 0;
+    Win32DIBGraphics* lockDib = nullptr;
+    int generation;
+
+private:
+    friend Win32GLGraphics* createGLWindowGraphics(HWND window, int width, int height, bool ownsWindow);
+    Win32GLGraphics(HWND window, HDC dc, HGLRC context, int width, int height, bool ownsWindow);
+};
+
+// The frame buffer of `window` (its client area is width x height), with a
+// context of its own that shares the root's objects; count 1. With
+// `ownsWindow` the window goes with the store. Stops with "ChoosePixelFormat
+// failed", "SetPixelFormat failed" or "wglCreateContext failed".
+Win32GLGraphics* createGLWindowGraphics(HWND window, int width, int height, bool ownsWindow);
+// A hidden window of width x height and its frame buffer.
+Win32GLGraphics* createHiddenGLGraphics(int width, int height);
+
+// What the OpenGL family uses for image frames: a 32-bit memory store drawn
+// by the portable rules and uploaded as a texture when it is blitted onto a
+// frame buffer (again only after it changed: every lock counts as a change).
+class Win32GLPixmap : public QXPixmap {
+public:
+    Win32GLPixmap(int width, int height);
+    ~Win32GLPixmap() override;
+
+    QXGraphics* createCompatible(int newWidth, int newHeight) override;
+    QXPixelLock lock() override;
+    void setMask(QXColour colour) override;
+
+    bool modified = true;
+    GLuint texture = 0;
+    int textureGeneration = 0;  // the Win32GL start the texture belongs to
+};
