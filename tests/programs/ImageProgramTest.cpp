@@ -53,8 +53,20 @@ TEST(ImageCommands, EveryDriverDrawsTheSameImagePixels) {
                                "ok ImageRectCollide\n"
                                "ok a mirror moves the handle\n"
                                "ok the mirrored image\n";
+    const std::string afterHash = "ok an image drawn into itself, then redrawn\n";
     for (std::size_t i = 0; i < blocks.size(); ++i) {
-        EXPECT_EQ(blocks[i].substr(0, checks.size()), checks) << headers[i] << "\n" << describe(run);
+        // Per driver: the scene with images of creation flags 2, 1 and 0.
+        std::size_t at = 0;
+        for (const char* flags : {"flags 2\n", "flags 1\n", "flags 0\n"}) {
+            ASSERT_EQ(blocks[i].compare(at, std::string(flags).size(), flags), 0) << headers[i] << "\n" << describe(run);
+            at += std::string(flags).size();
+            EXPECT_EQ(blocks[i].substr(at, checks.size()), checks) << headers[i] << " " << flags << describe(run);
+            at += checks.size();
+            ASSERT_EQ(blocks[i].compare(at, 5, "hash "), 0) << headers[i] << "\n" << describe(run);
+            at = blocks[i].find('\n', at) + 1;
+            EXPECT_EQ(blocks[i].substr(at, afterHash.size()), afterHash) << headers[i] << " " << flags;
+            at += afterHash.size();
+        }
         // The hash of the whole target: the same pixels under every driver.
         EXPECT_EQ(blocks[i], blocks[0]) << headers[i] << " differs from " << headers[0];
     }

@@ -41,9 +41,9 @@ static int pixel(int x, int y) {
 #define BLUE 0x0000F8
 #define GREY 0x808080
 
-static void scene(void) {
+static void scene(int flags) {
     /* An 8x8 sprite: black border (the mask colour), a red 4x4 square, a green corner pixel. */
-    int sprite = CreateImage(8, 8, 1, 2);
+    int sprite = CreateImage(8, 8, 1, flags);
     SetBuffer(ImageBuffer(sprite, 0));
     check(pixel(0, 0) == 0 && pixel(7, 7) == 0 && pixel(3, 3) == 0, "a new image is black", pixel(3, 3));
     Color(248, 0, 0);
@@ -53,7 +53,7 @@ static void scene(void) {
     check(pixel(2, 2) == RED && pixel(5, 5) == RED && pixel(6, 6) == 0 && pixel(0, 0) == GREEN,
           "drawing into the image's buffer", pixel(2, 2));
 
-    int target = CreateImage(64, 48, 1, 2);
+    int target = CreateImage(64, 48, 1, flags);
     SetBuffer(ImageBuffer(target, 0));
     ClsColor(0, 0, 248);
     Cls();
@@ -84,7 +84,7 @@ static void scene(void) {
           "TileImage covers the viewport from the floored first tile", pixel(0, 23));
 
     /* Grab a part of the target, draw it elsewhere. */
-    int grabbed = CreateImage(8, 8, 1, 2);
+    int grabbed = CreateImage(8, 8, 1, flags);
     GrabImage(grabbed, 8, 0, 0);
     DrawBlock(grabbed, 50, 20, 0);
     check(pixel(50, 20) == BLUE && pixel(52, 20) == GREEN && pixel(55, 23) == RED, "GrabImage", pixel(52, 20));
@@ -113,6 +113,19 @@ static void scene(void) {
     number((int)(hash & 0x7FFFFFFF));
     put(Print, "");
 
+    /* Drawing the sprite into its own frame, masked and plain, then
+       changing it after it was drawn once (DirectDraw twins must follow). */
+    SetBuffer(ImageBuffer(sprite, 0));
+    DrawImage(sprite, 1, 0, 0);
+    DrawBlock(sprite, 0, 1, 0);
+    TileImage(sprite, 3, 3, 0);
+    GrabImage(sprite, 2, 2, 0);
+    Color(0, 0, 248);
+    Rect(0, 0, 8, 8, 1);
+    SetBuffer(ImageBuffer(target, 0));
+    DrawBlock(sprite, 0, 0, 0);
+    check(pixel(0, 0) == BLUE && pixel(7, 7) == BLUE, "an image drawn into itself, then redrawn", pixel(0, 0));
+
     /* Freeing the image whose frame is the current buffer. */
     FreeImage(target);
     FreeImage(sprite);
@@ -126,7 +139,13 @@ void qxmain(void) {
         put(Write, "driver ");
         number(drivers[i]);
         put(Print, "");
-        scene();
+        /* display format, 24-bit with a display twin, 24-bit system memory */
+        for (int flags = 2; flags >= 0; --flags) {
+            put(Write, "flags ");
+            number(flags);
+            put(Print, "");
+            scene(flags);
+        }
     }
     int last = CreateImage(4, 4, 2, 2);
     DrawImage(last, 0, 0, 2);
