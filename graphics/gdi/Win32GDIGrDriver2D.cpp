@@ -86,9 +86,10 @@ HDC Win32GDIGrDriver2D::takeTextDC() {
 
 void Win32GDIGrDriver2D::plot(int x, int y) { rect(x, y, 1, 1, true); }
 
+// GDI would turn a box of negative size around; like the other drivers, it draws nothing.
 void Win32GDIGrDriver2D::rect(int x, int y, int w, int h, bool solid) {
     Context& c = gdiContext();
-    if (!dc_) return;
+    if (!dc_ || w <= 0 || h <= 0) return;
     if (solid) {
         const RECT area{x, y, edge(x, w), edge(y, h)};
         FillRect(dc_, &area, c.brush);
@@ -109,7 +110,7 @@ void Win32GDIGrDriver2D::line(int x1, int y1, int x2, int y2) {
 
 void Win32GDIGrDriver2D::oval(int x, int y, int w, int h, bool solid) {
     Context& c = gdiContext();
-    if (!dc_) return;
+    if (!dc_ || w <= 0 || h <= 0) return;
     Selected pen(dc_, solid ? GetStockObject(NULL_PEN) : static_cast<HGDIOBJ>(c.pen));
     Selected brush(dc_, solid ? static_cast<HGDIOBJ>(c.brush) : GetStockObject(NULL_BRUSH));
     Ellipse(dc_, x, y, edge(x, w), edge(y, h));
