@@ -45,7 +45,7 @@ public:
         Base::setText(text);
     }
     void setShape(int x, int y, int width, int height) override {
-        note("setShape " + shapeText(x, y, width, height));
+        if (driver_.logging) note("setShape " + shapeText(x, y, width, height));
         shapeFromNative(x, y, width, height);
     }
     void setVisible(bool visible) override {
