@@ -1,0 +1,51 @@
+# The portable sound engine, built natively (clang, sanitizers) by the native
+# project: the mixer, the decoders and the mixer thread with its tests, and a
+# fuzzer over the WAVE and Ogg Vorbis decoders.
+set(QX_AUDIO_ENGINE_SOURCES
+    ${QX_ROOT}/audio/engine/QXMixEngine.cpp
+    ${QX_ROOT}/audio/engine/QXMixer.cpp
+    ${QX_ROOT}/audio/engine/QXMixerThread.cpp
+    ${QX_ROOT}/audio/engine/QXSoundFile.cpp
+    ${QX_ROOT}/audio/engine/QXSoundSource.cpp
+    ${QX_ROOT}/audio/engine/QXStbVorbis.cpp
+    ${QX_ROOT}/audio/engine/QXVorbisDecoder.cpp
+    ${QX_ROOT}/audio/engine/QXWavDecoder.cpp)
+qx_native_library(qx_audio_engine SOURCES ${QX_AUDIO_ENGINE_SOURCES})
+target_include_directories(qx_audio_engine PUBLIC ${QX_ROOT} /usr/include/stb)
+
+# Test sounds made by Debian's tools (the tests skip those that are missing).
+set(QX_NATIVE_AUDIO_DATA ${CMAKE_BINARY_DIR}/audio-data)
+add_custom_command(OUTPUT ${QX_NATIVE_AUDIO_DATA}/stamp
+    COMMAND ${QX_ROOT}/tests/audio/make-test-sounds ${QX_NATIVE_AUDIO_DATA}
+    DEPENDS ${QX_ROOT}/tests/audio/make-test-sounds)
+add_custom_target(qx_native_audio_sounds DEPENDS ${QX_NATIVE_AUDIO_DATA}/stamp)
+
+qx_native_test(audio_engine_tests
+    SOURCES ${QX_ROOT}/tests/unit/AudioMixerTest.cpp ${QX_ROOT}/tests/unit/AudioDecoderTest.cpp
+            ${QX_ROOT}/tests/unit/AudioEngineTest.cpp
+    LIBS qx_audio_engine)
+target_include_directories(audio_engine_tests PRIVATE ${QX_ROOT}/tests/unit)
+target_compile_definitions(audio_engine_tests PRIVATE QX_AUDIO_DATA_DIR="${QX_NATIVE_AUDIO_DATA}")
+add_dependencies(audio_engine_tests qx_native_audio_sounds)
+
+qx_native_fuzzer(audio_decoders_fuzzer
+    SOURCES ${QX_ROOT}/tests/native/AudioDecoderFuzzer.cpp
+    LIBS qx_audio_engine
+    CORPUS ${QX_ROOT}/tests/native/corpus/audio)
+
+# The mixer and its thread under ThreadSanitizer, where the toolchain has it:
+# the program's thread changes channels while the mixer thread renders.
+if(NOT DEFINED QX_AUDIO_TSAN)
+    set(QX_AUDIO_TSAN ON)
+endif()
+if(QX_AUDIO_TSAN)
+    add_executable(audio_mixer_tsan_tests ${QX_ROOT}/tests/unit/AudioMixerTest.cpp
+                   ${QX_ROOT}/audio/engine/QXMixer.cpp ${QX_ROOT}/audio/engine/QXMixerThread.cpp
+                   ${QX_ROOT}/audio/engine/QXSoundSource.cpp)
+    target_include_directories(audio_mixer_tsan_tests PRIVATE ${QX_ROOT} ${QX_ROOT}/tests/unit)
+    target_compile_options(audio_mixer_tsan_tests PRIVATE -fsanitize=thread -fno-sanitize=address,undefined)
+    target_link_options(audio_mixer_tsan_tests PRIVATE -fsanitize=thread)
+    target_link_libraries(audio_mixer_tsan_tests PRIVATE GTest::gtest GTest::gtest_main pthread)
+    add_test(NAME audio_mixer_tsan_tests COMMAND audio_mixer_tsan_tests)
+    set_tests_properties(audio_mixer_tsan_tests PROPERTIES TIMEOUT 120)
+endif()
