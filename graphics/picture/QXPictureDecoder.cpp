@@ -312,7 +312,8 @@ std::optional<Shape> checkPng(Bytes bytes) {
     std::optional<PngLayout> png = walkPng(bytes);
     if (!png || !pngSizeIsPlausible(*png) || !withinLimits(png->shape.width, png->shape.height)) return std::nullopt;
     if (png->colourType == 3) {
-        if (png->bitDepth > 8 || !pngIndexesInPalette(*png)) return std::nullopt;
+        const int depth = png->bitDepth;
+        if ((depth != 1 && depth != 2 && depth != 4 && depth != 8) || !pngIndexesInPalette(*png)) return std::nullopt;
     }
     return png->shape;
 }
@@ -410,7 +411,7 @@ std::optional<Shape> checkBmp(Bytes bytes) {
     const std::uint32_t headerSize = le32(bytes, 14);
     if (headerSize != 12 && headerSize != 40 && headerSize != 56 && headerSize != 108 && headerSize != 124)
         return std::nullopt;
-    if (bytes.size() < kFileHeader + headerSize + 12) return std::nullopt;
+    if (bytes.size() < kFileHeader + headerSize) return std::nullopt;
     std::int64_t width, height;
     int bitCount, compression = 0;
     if (headerSize == 12) {

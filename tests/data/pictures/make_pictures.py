@@ -228,6 +228,10 @@ def make_bmps():
         write(os.path.join(HERE, name), bmp(w, h, 24, rgb, top_down=top))
         expect(name, [[argb(p) for p in row] for row in rgb])
 
+    one = rgba_pattern(1, 1, alpha=False)
+    write(os.path.join(HERE, "bmp24_smallest.bmp"), bmp(1, 1, 24, one))
+    expect("bmp24_smallest.bmp", [[argb(p) for p in row] for row in one])
+
     write(os.path.join(HERE, "bmp32_bottomup.bmp"), bmp(w, h, 32, rgb))
     expect("bmp32_bottomup.bmp", [[argb(p) for p in row] for row in rgb])
 
@@ -351,6 +355,9 @@ def make_malformed_png():
     bad["png_palette_index_out_of_range.png"] = png(8, 8, 4, 3, idx, palette=pal2)
     bad["png_palette_index_out_of_range_interlaced.png"] = png(8, 8, 4, 3, idx, interlace=True, palette=pal2)
     bad["png_palette_missing.png"] = png(8, 8, 4, 3, idx)
+    bad["png_palette_depth_3.png"] = (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", 8, 2, 3, 3, 0, 0, 0))
+                                      + chunk(b"PLTE", bytes(range(24))) + chunk(b"IDAT", zlib.compress(b"\0\xff\xff\xff" * 2))
+                                      + chunk(b"IEND", b""))
     # Decompression bombs: 16384 x 16384 of zeros (1 GiB decoded, over the
     # limit) in 33 KB, and a 1 x 1 picture whose data inflates to 16 MiB.
     bad["png_bomb_declared.png"] = ihdr_png(16384, 16384, 1, 0, b"\0" * (16384 * (1 + 2048)))
