@@ -5,6 +5,7 @@
 
 #include "events/QXEventQueue.h"
 #include "events/QXHotKeys.h"
+#include "events/QXInputState.h"
 #include "events/QueFilter.h"
 #include "runtime/QXError.h"
 
@@ -113,4 +114,5 @@ void resetEventState() {
     currentEvent() = QXEvent{};
     hotKeys().clear();
     clearModifierSet();
+    inputState().clear();
 }

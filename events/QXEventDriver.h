@@ -37,5 +37,6 @@ void flushEvents(int kind, int source);
 QXEvent& currentEvent();
 
 // Forgets everything a previous program left: both queues, the application
-// state, the current event, the hot keys and the modifier set.
+// state, the current event, the hot keys, the modifier set and the polled
+// keyboard and mouse state.
 void resetEventState();
