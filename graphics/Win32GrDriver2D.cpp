@@ -1,7 +1,7 @@
 #include "graphics/Win32GrDriver2D.h"
 
 #include "core/QXString.h"
-#include "events/Win32Font.h"
+#include "events/win32/Win32Font.h"
 #include "runtime/QXError.h"
 
 Win32GrContext::Win32GrContext(QXGraphics* graphics, QXFont* font, const Win32GrDriver2D& owner)

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "core/QXString.h"
-#include "events/Win32Font.h"
+#include "events/win32/Win32Font.h"
 #include "runtime/QXError.h"
 
 #ifndef GL_BGRA_EXT

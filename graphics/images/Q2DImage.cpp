@@ -4,6 +4,7 @@
 #include <typeinfo>
 
 #include "graphics/QXPixmap.h"
+#include "graphics/picture/QXPicture.h"
 #include "runtime/QXError.h"
 
 Q2DImageSettings q2dImageSettings;
@@ -99,17 +100,14 @@ Q2DImage& imageOf(int handle) {
 
 namespace {
 
-// Until the picture decoder is connected no file loads.
-QXPixmap* noPictures(const char*) { return nullptr; }
-
-Q2DPictureLoader pictureLoader = &noPictures;
+Q2DPictureLoader pictureLoader = &loadPicture;
 
 }  // namespace
 
-QXPixmap* loadPicture(const char* file) { return pictureLoader(file); }
+QXPixmap* loadImagePicture(const char* file) { return pictureLoader(file); }
 
 Q2DPictureLoader replacePictureLoader(Q2DPictureLoader loader) {
     Q2DPictureLoader previous = pictureLoader;
-    pictureLoader = loader ? loader : &noPictures;
+    pictureLoader = loader ? loader : &loadPicture;
     return previous;
 }

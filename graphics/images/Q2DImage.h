@@ -58,5 +58,5 @@ extern Q2DImageSettings q2dImageSettings;
 // The picture loader: the file as a pixmap (count 1), or null when it cannot
 // be loaded. Tests may put another loader in place; returns the previous one.
 using Q2DPictureLoader = QXPixmap* (*)(const char* file);
-QXPixmap* loadPicture(const char* file);
+QXPixmap* loadImagePicture(const char* file);
 Q2DPictureLoader replacePictureLoader(Q2DPictureLoader loader);

@@ -40,7 +40,7 @@ int QXCALL CreateImage(int width, int height, int frames, int flags) {
 // Holds a loaded picture until the command is done with it.
 class LoadedPicture {
 public:
-    explicit LoadedPicture(QXString* file) : pixmap_(loadPicture(stringCText(file))) {}
+    explicit LoadedPicture(QXString* file) : pixmap_(loadImagePicture(stringCText(file))) {}
     ~LoadedPicture() { release(pixmap_); }
     LoadedPicture(const LoadedPicture&) = delete;
     LoadedPicture& operator=(const LoadedPicture&) = delete;

@@ -1,6 +1,7 @@
 # The picture decoder built natively with the sanitizers: its unit tests and
 # a fuzzer seeded with the test pictures and the malformed corpus.
 qx_native_library(qx_picture_decoder SOURCES ${QX_ROOT}/graphics/picture/QXPictureDecoder.cpp)
+target_include_directories(qx_picture_decoder PUBLIC /usr/include/stb)
 qx_native_test(qx_picture_decoder_test
     SOURCES ${QX_ROOT}/tests/unit/PictureDecoderTest.cpp
     LIBS qx_picture_decoder)

@@ -5,7 +5,7 @@
 
 #include "core/QXString.h"
 #include "events/QXEvent.h"
-#include "events/Win32Font.h"
+#include "events/win32/Win32Font.h"
 
 namespace {
 Win32Window* activeWindow = nullptr;

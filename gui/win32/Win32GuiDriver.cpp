@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "events/Win32FontDriver.h"
+#include "events/win32/Win32FontDriver.h"
 #include "gui/win32/Win32Gadgets.h"
 
 namespace {

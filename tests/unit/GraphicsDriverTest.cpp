@@ -26,6 +26,8 @@ constexpr int kHeight = 48;
 class DriverSession {
 public:
     explicit DriverSession(int family) {
+        // As a program starts: every driver subsystem has its default, then the family is chosen.
+        moduleList().selectDefaultConfigs();
         auto error = runtimeErrorOf([&] { DrawCommands().setGfxDriver(family); });
         started = !error;
         if (error) message = *error;
