@@ -1,0 +1,209 @@
+// The built-in game service in one process on 127.0.0.1: machines host and
+// join, create players, exchange messages and leave; the host's departure
+// makes the machine of the oldest player host; connections that misbehave
+// or stall are dropped; discovery finds a hosted game; the module starts
+// and serves HostNetGame and JoinNetGame with it.
+
+#include <winsock2.h>
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <thread>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "netgame/QXNetMessage.h"
+#include "netgame/QXNetNode.h"
+#include "netgame/win32/Win32NetSockets.h"
+
+namespace {
+using Kind = QXNetSystemEvent::Kind;
+
+class NetGameService : public testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(sockets.start()); }
+    void TearDown() override {
+        nodes.clear();
+        sockets.stop();
+    }
+
+    std::string uniqueName(const char* what) {
+        return std::string(what) + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount());
+    }
+
+    // Pumps every node until `done` holds or `ms` pass.
+    bool pumpUntil(const std::function<bool()>& done, DWORD ms = 5000) {
+        const DWORD start = GetTickCount();
+        while (!done()) {
+            if (GetTickCount() - start > ms) return false;
+            for (auto& node : nodes)
+                if (node) node->pump();
+            Sleep(1);
+        }
+        return true;
+    }
+
+    // What a node has received, as short texts: "joined <id>", "left <id>",
+    // "host", "lost", "msg <type> <from>><to> <text>".
+    std::vector<std::string> drain(QXNetNode& node) {
+        std::vector<std::string> seen;
+        std::vector<std::uint8_t> buffer(70000);
+        for (;;) {
+            const QXNetReceipt receipt = node.receive(buffer.data(), buffer.size());
+            if (receipt.status != QXNetReceipt::Status::Received) break;
+            if (receipt.from == kNetSystemSender) {
+                const QXNetSystemEvent event = node.systemEvent(buffer.data(), receipt.size);
+                switch (event.kind) {
+                case Kind::PlayerCreated:
+                    seen.push_back("joined " + std::to_string(event.player) + " " + event.name);
+                    break;
+                case Kind::PlayerDestroyed:
+                    seen.push_back("left " + std::to_string(event.player));
+                    break;
+                case Kind::BecameHost:
+                    seen.push_back("host");
+                    break;
+                case Kind::SessionLost:
+                    seen.push_back("lost");
+                    break;
+                case Kind::Other:
+                    seen.push_back("other");
+                    break;
+                }
+                continue;
+            }
+            const auto wire = readNetWire(buffer.data(), receipt.size);
+            seen.push_back("msg " + std::to_string(wire->type) + " " + std::to_string(wire->from) + ">" +
+                           std::to_string(wire->to) + " " + std::string(wire->text));
+        }
+        return seen;
+    }
+
+    static bool sendText(QXNetNode& node, QXNetPlayerId from, QXNetPlayerId to, int type, const std::string& text,
+                         bool reliable = true) {
+        std::vector<std::uint8_t> bytes(netWireSize(text.size()));
+        writeNetWire(bytes.data(), from, to, type, text);
+        return node.send(from, to, reliable, bytes.data(), bytes.size());
+    }
+
+    QXNetNode* add(std::unique_ptr<QXNetNode> node) {
+        nodes.push_back(std::move(node));
+        return nodes.back().get();
+    }
+
+    Win32NetSockets sockets;
+    std::vector<std::unique_ptr<QXNetNode>> nodes;
+};
+
+TEST_F(NetGameService, HostJoinPlayersMessagesAndLeaving) {
+    const std::string game = uniqueName("svc");
+    QXNetNode* host = add(QXNetNode::host(sockets, game));
+    ASSERT_NE(host, nullptr);
+    EXPECT_TRUE(host->isHost());
+    EXPECT_GE(host->tcpPort(), kNetGamePortBase);
+    EXPECT_EQ(host->tcpPort(), host->udpPort());
+    QXNetPlayerId hostPlayer = 0;
+    ASSERT_TRUE(host->createPlayer("hostess", hostPlayer));
+    EXPECT_EQ(hostPlayer, 0x00010001u);
+
+    EXPECT_EQ(QXNetNode::join(sockets, "not " + game, 0x7F000001, host->tcpPort()), nullptr) << "another game";
+    // Joining runs the joiner only; the host must answer meanwhile, so the
+    // host is a node of another test thread here: hosting is pumped below.
+    std::atomic<bool> stop{false};
+    std::thread pumping([&] {
+        while (!stop) {
+            host->pump();
+            Sleep(1);
+        }
+    });
+    if (auto joined = QXNetNode::join(sockets, game, 0x7F000001)) {
+        add(std::move(joined));
+        add(QXNetNode::join(sockets, game, 0x7F000001, host->tcpPort()));
+    }
+    stop = true;
+    pumping.join();
+    ASSERT_EQ(nodes.size(), 3u);
+    QXNetNode* first = nodes[1].get();
+    QXNetNode* second = nodes[2].get();
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(first->machine(), 2u);
+    EXPECT_EQ(second->machine(), 3u);
+
+    std::vector<QXNetPlayerInfo> listed;
+    ASSERT_TRUE(first->listPlayers(listed));
+    ASSERT_EQ(listed.size(), 1u) << "the host's player, there before joining";
+    EXPECT_EQ(listed[0].name, "hostess");
+
+    QXNetPlayerId alice = 0, bob = 0;
+    ASSERT_TRUE(first->createPlayer("alice", alice));
+    ASSERT_TRUE(second->createPlayer("bob", bob));
+    EXPECT_EQ(alice, 0x00020001u);
+    EXPECT_EQ(bob, 0x00030001u);
+    ASSERT_TRUE(pumpUntil([&] { return host->roster().players().size() == 3 && first->roster().players().size() == 3 &&
+                                       second->roster().players().size() == 3; }));
+    drain(*host);
+    drain(*first);
+    drain(*second);
+
+    // Reliable messages to one and to all, through the host; a message from
+    // a player of another machine is refused at the source.
+    ASSERT_TRUE(sendText(*first, alice, bob, 7, "to bob"));
+    ASSERT_TRUE(sendText(*first, alice, 0, -3, "to all"));
+    EXPECT_FALSE(sendText(*first, bob, 0, 1, "not mine"));
+    EXPECT_TRUE(sendText(*first, alice, alice, 1, "to myself")) << "accepted, never delivered";
+    ASSERT_TRUE(sendText(*host, hostPlayer, alice, 9, std::string(3000, 'z')));
+    std::vector<std::string> atHost, atFirst, atSecond;
+    ASSERT_TRUE(pumpUntil([&] {
+        for (auto& s : drain(*host)) atHost.push_back(s);
+        for (auto& s : drain(*first)) atFirst.push_back(s);
+        for (auto& s : drain(*second)) atSecond.push_back(s);
+        return atHost.size() >= 1 && atFirst.size() >= 1 && atSecond.size() >= 2;
+    }));
+    const std::string a = std::to_string(alice), b = std::to_string(bob);
+    EXPECT_EQ(atSecond, (std::vector<std::string>{"msg 7 " + a + ">" + b + " to bob", "msg -3 " + a + ">0 to all"}));
+    EXPECT_EQ(atHost, (std::vector<std::string>{"msg -3 " + a + ">0 to all"}));
+    ASSERT_EQ(atFirst.size(), 1u);
+    EXPECT_EQ(atFirst[0], "msg 9 " + std::to_string(hostPlayer) + ">" + a + " " + std::string(3000, 'z'));
+
+    // Unreliable: by datagram, whole or not at all.
+    for (int i = 0; i < 20; ++i) ASSERT_TRUE(sendText(*second, bob, 0, 5, "u" + std::to_string(i), false));
+    atHost.clear();
+    atFirst.clear();
+    pumpUntil([&] {
+        for (auto& s : drain(*host)) atHost.push_back(s);
+        for (auto& s : drain(*first)) atFirst.push_back(s);
+        return atHost.size() == 20 && atFirst.size() == 20;
+    }, 2000);
+    EXPECT_FALSE(atFirst.empty()) << "loopback datagrams are seldom lost";
+    for (const std::string& s : atFirst) EXPECT_EQ(s.rfind("msg 5 " + b + ">0 u", 0), 0u) << s;
+
+    // Bob's machine leaves: the others see his player go.
+    nodes[2].reset();
+    atHost.clear();
+    atFirst.clear();
+    ASSERT_TRUE(pumpUntil([&] {
+        for (auto& s : drain(*host)) atHost.push_back(s);
+        for (auto& s : drain(*first)) atFirst.push_back(s);
+        return !atHost.empty() && !atFirst.empty();
+    }));
+    EXPECT_EQ(atHost, std::vector<std::string>{"left " + b});
+    EXPECT_EQ(atFirst, std::vector<std::string>{"left " + b});
+    EXPECT_EQ(host->memberCount(), 1u);
+
+    // The host leaves: alice's machine hosts.
+    nodes[0].reset();
+    atFirst.clear();
+    ASSERT_TRUE(pumpUntil([&] {
+        for (auto& s : drain(*first)) atFirst.push_back(s);
+        return atFirst.size() >= 2;
+    }));
+    EXPECT_EQ(atFirst, (std::vector<std::string>{"left " + std::to_string(hostPlayer), "host"}));
+    EXPECT_TRUE(first->isHost());
+}
+
+}  // namespace
