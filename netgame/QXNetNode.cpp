@@ -426,6 +426,8 @@ void QXNetNode::memberFrame(Link& link, const QXNetFrame& frame) {
             machine_ = welcome->you;
             hostMachine_ = welcome->host;
             token_ = welcome->token;
+            // This machine counts too when a new host is chosen.
+            roster_.addMachine({machine_, 0, tcpPort(), udpPort()});
         } else if (welcome->you != machine_ || welcome->token != token_ || welcome->host != hostMachine_) {
             return kill(link);
         }
