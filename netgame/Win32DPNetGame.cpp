@@ -84,7 +84,7 @@ bool Win32DPNetGame::startup() {
     // without DirectPlay (not installed on current Windows) the dialog
     // offers only the built-in service. Neither stops the program.
     socketsStarted_ = sockets_.start();
-    library_ = LoadLibraryA("dplayx.dll");
+    library_ = LoadLibraryA(directPlayLibrary_);
     if (library_)
         lobbyCreate_ = reinterpret_cast<LobbyCreateFn>(
             reinterpret_cast<void*>(GetProcAddress(library_, "DirectPlayLobbyCreateA")));

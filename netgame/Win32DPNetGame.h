@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "netgame/QXNetGame.h"
@@ -53,6 +54,13 @@ public:
     // Stops the game, frees the net game's buffers, COM and the library.
     void shutdown() override;
 
+    // The library DirectPlay is loaded from at the next start (tests name
+    // one that is missing to see the module start without DirectPlay).
+    void setDirectPlayLibrary(const char* name) { directPlayLibrary_ = name; }
+    // Where the dialog looks for games of the built-in service: the local
+    // network's broadcast address and this machine, unless tests say else.
+    void setDiscoveryTargets(std::vector<std::uint32_t> targets) { discoveryTargets_ = std::move(targets); }
+    const std::vector<std::uint32_t>& discoveryTargets() const { return discoveryTargets_; }
     // True when DirectPlay's lobby was found at start.
     bool hasDirectPlay() const { return lobbyCreate_ != nullptr; }
     // The sockets of the built-in service.
@@ -82,6 +90,8 @@ private:
     void unload();
 
     Win32NetSockets sockets_;
+    const char* directPlayLibrary_ = "dplayx.dll";
+    std::vector<std::uint32_t> discoveryTargets_{0xFFFFFFFFu, 0x7F000001u};
     bool socketsStarted_ = false;
     HMODULE library_ = nullptr;
     LobbyCreateFn lobbyCreate_ = nullptr;

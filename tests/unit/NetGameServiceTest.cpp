@@ -207,3 +207,131 @@ TEST_F(NetGameService, HostJoinPlayersMessagesAndLeaving) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------- the module and its dialog
+
+#include "StreamTestSupport.h"
+#include "TestSupport.h"
+#include "netgame/QXNetGame.h"
+#include "netgame/Win32DPNetGame.h"
+#include "netgame/Win32DPNetGameDialog.h"
+
+namespace {
+namespace svc {
+QX_TEST_COMMAND(int, HostNetGame, "%HostNetGame$game_name", (QXString * name), (name))
+QX_TEST_COMMAND(int, JoinNetGame, "%JoinNetGame$game_name$ip_address", (QXString * name, QXString* address),
+                (name, address))
+QX_TEST_COMMAND(void, StopNetGame, "StopNetGame", (), ())
+QX_TEST_COMMAND(int, CreateNetPlayer, "%CreateNetPlayer$name", (QXString * name), (name))
+QX_TEST_COMMAND(int, SendNetMsg, "%SendNetMsg%type$msg%from_player%to_player=0%reliable=1",
+                (int type, QXString* text, int from, int to, int reliable), (type, text, from, to, reliable))
+}  // namespace svc
+
+std::string uniqueGameName(const char* what) {
+    return std::string(what) + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount());
+}
+
+TEST(NetGameServiceModule, StartsWithoutDirectPlayAndHostsWithTheBuiltInService) {
+    theWin32DPNetGame.setDirectPlayLibrary("qx_no_such_dplayx.dll");
+    const bool started = startModule(&theWin32DPNetGame);
+    theWin32DPNetGame.setDirectPlayLibrary("dplayx.dll");
+    ASSERT_TRUE(started) << "a program that never plays must still start";
+    EXPECT_FALSE(theWin32DPNetGame.hasDirectPlay());
+    EXPECT_FALSE(theWin32DPNetGame.createDirectPlay());
+    Arg name(uniqueGameName("nodp").c_str());
+    ASSERT_EQ(svc::HostNetGame(name), 2);
+    const int me = svc::CreateNetPlayer(Arg("me"));
+    EXPECT_NE(me, 0);
+    EXPECT_EQ(svc::SendNetMsg(1, Arg("hello"), me, 0, 1), 1);
+    svc::StopNetGame();
+
+    EXPECT_EQ(svc::JoinNetGame(name, Arg("127.0.0.1:0")), 0) << "port 0 is no port";
+    EXPECT_EQ(svc::JoinNetGame(name, Arg("")), 0);
+    EXPECT_EQ(svc::JoinNetGame(name, Arg("no.such.host.invalid")), 0);
+    EXPECT_FALSE(netGame().started());
+
+    // Without DirectPlay the dialog offers the built-in service alone.
+    Win32DPNetGameDialog dialog(theWin32DPNetGame);
+    HWND window = dialog.createHidden();
+    ASSERT_NE(window, nullptr);
+    HWND connections = GetDlgItem(window, Win32DPNetGameDialog::kConnectionList);
+    EXPECT_EQ(SendMessageA(connections, CB_GETCOUNT, 0, 0), 2);
+    stopModule(&theWin32DPNetGame);
+}
+
+std::string listItem(HWND list, int index) {
+    char text[300] = {};
+    if (SendMessageA(list, LB_GETTEXTLEN, index, 0) >= static_cast<LRESULT>(sizeof text)) return "(too long)";
+    SendMessageA(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+TEST(NetGameServiceModule, TheDialogListsTheBuiltInServiceFirstFindsGamesAndJoinsOne) {
+    ASSERT_TRUE(startModule(&theWin32DPNetGame));
+    theWin32DPNetGame.setDiscoveryTargets({0x7F000001});
+    const std::string game = uniqueGameName("dialog");
+    std::unique_ptr<QXNetNode> host = QXNetNode::host(theWin32DPNetGame.sockets(), game);
+    ASSERT_NE(host, nullptr);
+
+    Win32DPNetGameDialog dialog(theWin32DPNetGame);
+    HWND window = dialog.createHidden();
+    ASSERT_NE(window, nullptr);
+    HWND connections = GetDlgItem(window, Win32DPNetGameDialog::kConnectionList);
+    char first[100] = {};
+    SendMessageA(connections, CB_GETLBTEXT, 1, reinterpret_cast<LPARAM>(first));
+    EXPECT_STREQ(first, Win32DPNetGameDialog::kBuiltInConnection);
+
+    SendMessageA(connections, CB_SETCURSEL, 1, 0);
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(Win32DPNetGameDialog::kConnectionList, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(connections));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(window, Win32DPNetGameDialog::kCreateButton)));
+    HWND games = GetDlgItem(window, Win32DPNetGameDialog::kGameList);
+    int found = -1;
+    for (int tick = 0; tick < 50 && found < 0; ++tick) {
+        host->pump();
+        Sleep(50);
+        host->pump();
+        SendMessageA(window, WM_TIMER, Win32DPNetGameDialog::kRefreshTimer, 0);
+        const int count = static_cast<int>(SendMessageA(games, LB_GETCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i)
+            if (listItem(games, i) == game) found = i;
+    }
+    ASSERT_GE(found, 0) << "the hosted game is listed";
+
+    // Double-clicking it joins; the host answers from another thread meanwhile.
+    std::atomic<bool> stop{false};
+    std::thread pumping([&] {
+        while (!stop) {
+            host->pump();
+            Sleep(1);
+        }
+    });
+    SendMessageA(games, LB_SETCURSEL, found, 0);
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(Win32DPNetGameDialog::kGameList, LBN_DBLCLK),
+                 reinterpret_cast<LPARAM>(games));
+    stop = true;
+    pumping.join();
+    EXPECT_EQ(dialog.result(), kNetJoined);
+    QXNetOpened joined = dialog.takeGame();
+    EXPECT_EQ(joined.result, kNetJoined);
+    EXPECT_NE(joined.session, nullptr);
+    joined.session.reset();
+    host.reset();
+
+    // Creating a game needs a name, then hosts one.
+    Win32DPNetGameDialog creator(theWin32DPNetGame);
+    window = creator.createHidden();
+    connections = GetDlgItem(window, Win32DPNetGameDialog::kConnectionList);
+    SendMessageA(connections, CB_SETCURSEL, 1, 0);
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(Win32DPNetGameDialog::kConnectionList, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(connections));
+    SetDlgItemTextA(window, Win32DPNetGameDialog::kNameField, uniqueGameName("created").c_str());
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(Win32DPNetGameDialog::kCreateButton, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(window, Win32DPNetGameDialog::kCreateButton)));
+    EXPECT_EQ(creator.result(), kNetCreated);
+    EXPECT_NE(creator.takeGame().session, nullptr);
+    theWin32DPNetGame.setDiscoveryTargets({0xFFFFFFFFu, 0x7F000001u});
+    stopModule(&theWin32DPNetGame);
+}
+
+}  // namespace
