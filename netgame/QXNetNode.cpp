@@ -8,6 +8,7 @@ namespace {
 constexpr std::size_t kReadPiece = 16 * 1024;
 constexpr int kDatagramsPerPump = 256;
 constexpr int kAcceptsPerPump = 8;
+constexpr std::uint32_t kAcceptEveryMs = 10;
 constexpr std::uint32_t kLoopbackNet = 0x7F000000;
 
 bool isLoopback(std::uint32_t ip) { return (ip & 0xFF000000) == kLoopbackNet; }
@@ -158,7 +159,12 @@ QXNetNode::Link* QXNetNode::addLink(int socket, QXNetEndpoint peer, bool connect
 
 void QXNetNode::pump() {
     if (role_ == Role::Lost) return;
-    if (role_ == Role::Host) acceptLinks();
+    // New connections are not urgent: looked for every few milliseconds.
+    const std::uint32_t now = sockets_.now();
+    if (role_ == Role::Host && since(now, lastAccept_) >= kAcceptEveryMs) {
+        lastAccept_ = now;
+        acceptLinks();
+    }
     for (std::size_t i = 0; i < links_.size(); ++i) serviceLink(*links_[i]);
     receiveDatagrams();
     // Relays queued while later links were served go out now.
@@ -223,6 +229,9 @@ void QXNetNode::readLink(Link& link) {
             link.reader.received(static_cast<std::size_t>(got));
             budget -= std::min(budget, static_cast<std::size_t>(got));
             link.lastHeard = sockets_.now();
+            // Less than asked for: the socket is drained; asking again would
+            // only cost another call.
+            if (static_cast<std::size_t>(got) < room.size()) budget = 0;
         }
         // Frames that arrived whole before the peer closed still count.
         QXNetFrame frame;
@@ -688,7 +697,9 @@ bool QXNetNode::send(QXNetPlayerId from, QXNetPlayerId to, bool reliable, const 
 }
 
 QXNetReceipt QXNetNode::receive(std::uint8_t* buffer, std::size_t capacity) {
-    pump();
+    // Messages already read are handed out without touching the sockets; a
+    // read takes many at once.
+    if (inbox_.empty()) pump();
     QXNetReceipt receipt;
     if (inbox_.empty()) return receipt;
     Delivery& next = inbox_.front();

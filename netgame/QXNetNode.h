@@ -161,6 +161,7 @@ private:
     std::uint32_t hostMachine_ = 0;
     std::uint32_t hostIp_ = 0;  // the address a member reached its host at
     int listener_ = -1;
+    std::uint32_t lastAccept_ = 0;
     int udp_ = -1;
     std::vector<std::unique_ptr<Link>> links_;
     QXNetRoster roster_;
