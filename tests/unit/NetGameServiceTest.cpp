@@ -206,6 +206,98 @@ TEST_F(NetGameService, HostJoinPlayersMessagesAndLeaving) {
     EXPECT_TRUE(first->isHost());
 }
 
+// A raw TCP connection to a host, for saying what an honest machine would not.
+class RawPeer {
+public:
+    explicit RawPeer(std::uint16_t port) {
+        socket_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        to.sin_port = htons(port);
+        connected_ = ::connect(socket_, reinterpret_cast<sockaddr*>(&to), sizeof to) == 0;
+        u_long on = 1;
+        ioctlsocket(socket_, FIONBIO, &on);
+    }
+    ~RawPeer() { closesocket(socket_); }
+    bool connected() const { return connected_; }
+    void say(const std::vector<std::uint8_t>& bytes) {
+        ::send(socket_, reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size()), 0);
+    }
+    // True once the host has closed the connection (reading what it sent).
+    bool hungUp() {
+        char buffer[4096];
+        for (;;) {
+            const int got = recv(socket_, buffer, sizeof buffer, 0);
+            if (got == 0) return true;
+            if (got < 0) return WSAGetLastError() != WSAEWOULDBLOCK;
+        }
+    }
+
+private:
+    SOCKET socket_ = INVALID_SOCKET;
+    bool connected_ = false;
+};
+
+TEST_F(NetGameService, StalledSilentAndCrowdingConnectionsAreDropped) {
+    QXNetLimits limits;
+    limits.helloMs = 300;
+    limits.stallMs = 300;
+    limits.maxPending = 2;
+    QXNetNode* host = add(QXNetNode::host(sockets, uniqueName("limits"), 0, limits));
+    ASSERT_NE(host, nullptr);
+
+    RawPeer silent(host->tcpPort());
+    RawPeer stalled(host->tcpPort());
+    ASSERT_TRUE(silent.connected() && stalled.connected());
+    QXNetBytes hello;
+    appendNetFrame(hello, QXNetFrameKind::Hello, encodeNetHello({0, 0, 1, 1, "whatever"}));
+    hello.resize(hello.size() - 3);
+    stalled.say(hello);
+    pumpUntil([] { return false; }, 100);  // both are taken in and wait for their Hello
+    // A third waiting connection is one too many: closed at once.
+    RawPeer third(host->tcpPort());
+    ASSERT_TRUE(pumpUntil([&] { return third.hungUp(); }, 3000)) << "beyond the waiting bound";
+    EXPECT_TRUE(pumpUntil([&] { return silent.hungUp(); }, 3000)) << "no Hello in time";
+    EXPECT_TRUE(pumpUntil([&] { return stalled.hungUp(); }, 3000)) << "half a frame, then nothing";
+    EXPECT_TRUE(host->isHost());
+    EXPECT_TRUE(drain(*host).empty()) << "nothing reported for strangers";
+}
+
+TEST_F(NetGameService, AMemberThatFloodsTheHostIsDropped) {
+    QXNetLimits limits;
+    limits.inboxBytes = 64 * 1024;
+    const std::string game = uniqueName("flood");
+    QXNetNode* host = add(QXNetNode::host(sockets, game, 0, limits));
+    ASSERT_NE(host, nullptr);
+    QXNetPlayerId hostPlayer = 0, flooder = 0;
+    ASSERT_TRUE(host->createPlayer("host", hostPlayer));
+    std::atomic<bool> stop{false};
+    std::thread pumping([&] {
+        while (!stop) {
+            host->pump();
+            Sleep(1);
+        }
+    });
+    std::unique_ptr<QXNetNode> member = QXNetNode::join(sockets, game, 0x7F000001, host->tcpPort());
+    stop = true;
+    pumping.join();
+    ASSERT_NE(member, nullptr);
+    ASSERT_TRUE(member->createPlayer("flooder", flooder));
+    nodes.push_back(std::move(member));
+    QXNetNode* sender = nodes.back().get();
+    ASSERT_TRUE(pumpUntil([&] { return host->roster().players().size() == 2; }));
+
+    // The host's program reads nothing while the member sends 200 KB.
+    const std::string text(1000, 'f');
+    for (int i = 0; i < 200; ++i) sendText(*sender, flooder, 0, 1, text);
+    ASSERT_TRUE(pumpUntil([&] { return host->memberCount() == 0; })) << "the flooder goes";
+    const std::vector<std::string> seen = drain(*host);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.back(), "left " + std::to_string(flooder));
+    EXPECT_LE(seen.size(), 70u) << "no more than the bound was kept";
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- the module and its dialog
