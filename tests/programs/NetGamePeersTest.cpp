@@ -207,6 +207,7 @@ TEST(NetGamePeers, AHostilePeerIsDroppedWhileHonestPlayersNoticeNothing) {
 
     // Another version.
     s = connectTo(port);
+    ASSERT_NE(s, INVALID_SOCKET);
     sendAll(s, frame(9, 1, "hello from the future"));
     EXPECT_TRUE(hostHangsUp(s)) << "wrong version";
     closesocket(s);
@@ -240,6 +241,7 @@ TEST(NetGamePeers, AHostilePeerIsDroppedWhileHonestPlayersNoticeNothing) {
 
     // Half a frame, then silence: dropped once the frame stalls.
     s = connectTo(port);
+    ASSERT_NE(s, INVALID_SOCKET);
     std::vector<unsigned char> half = frame(1, 1, std::string(100, 'h'));
     half.resize(50);
     sendAll(s, half);
@@ -253,6 +255,7 @@ TEST(NetGamePeers, AHostilePeerIsDroppedWhileHonestPlayersNoticeNothing) {
         SOCKET c = connectTo(port);
         if (c != INVALID_SOCKET) crowd.push_back(c);
     }
+    EXPECT_GT(crowd.size(), 16u) << "the host was still there for the crowd";
     int hungUp = 0;
     for (SOCKET c : crowd) {
         if (hostHangsUp(c)) ++hungUp;

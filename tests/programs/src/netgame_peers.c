@@ -428,12 +428,12 @@ static void crashOrQuiet(int quiet) {
     createMe();
     meetEveryone();
     if (quiet && myRole == ALICE) {
-        /* Talks slowly enough that the attack runs meanwhile. */
+        /* Talks slowly enough (about 14 s) that the whole attack runs meanwhile. */
         for (i = 0; i < 2000; ++i) {
             putInt(put(line, "q"), i);
             if (!send(30, line, 0, 1)) fail("send under attack");
             if (i % 10 == 0) {
-                Delay(20);
+                Delay(70);
                 while (receive()) {
                 }
             }
