@@ -206,6 +206,42 @@ TEST_F(NetGameService, HostJoinPlayersMessagesAndLeaving) {
     EXPECT_TRUE(first->isHost());
 }
 
+TEST_F(NetGameService, AMachineThatCannotReachTheNewHostHasLostTheGame) {
+    const std::string game = uniqueName("lost");
+    QXNetNode* host = add(QXNetNode::host(sockets, game));
+    ASSERT_NE(host, nullptr);
+    std::atomic<bool> stop{false};
+    std::thread pumping([&] {
+        while (!stop) {
+            host->pump();
+            Sleep(1);
+        }
+    });
+    add(QXNetNode::join(sockets, game, 0x7F000001, host->tcpPort()));
+    add(QXNetNode::join(sockets, game, 0x7F000001, host->tcpPort()));
+    stop = true;
+    pumping.join();
+    ASSERT_TRUE(nodes[1] && nodes[2]);
+    QXNetPlayerId first = 0, second = 0;
+    ASSERT_TRUE(nodes[1]->createPlayer("first", first));
+    ASSERT_TRUE(nodes[2]->createPlayer("second", second));
+    ASSERT_TRUE(pumpUntil([&] { return nodes[2]->roster().player(first) && nodes[2]->roster().player(first)->order; }));
+    drain(*nodes[2]);
+
+    // The host and the machine that would host next go together.
+    nodes[0].reset();
+    nodes[1].reset();
+    std::vector<std::string> seen;
+    ASSERT_TRUE(pumpUntil([&] {
+        for (auto& s : drain(*nodes[2])) seen.push_back(s);
+        return !seen.empty() && seen.back() == "lost";
+    }, 10000));
+    EXPECT_TRUE(nodes[2]->lost());
+    QXNetPlayerId more = 0;
+    EXPECT_FALSE(nodes[2]->createPlayer("more", more));
+    EXPECT_FALSE(sendText(*nodes[2], second, 0, 1, "anyone?"));
+}
+
 // A raw TCP connection to a host, for saying what an honest machine would not.
 class RawPeer {
 public:
