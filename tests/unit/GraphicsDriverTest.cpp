@@ -244,6 +244,7 @@ std::vector<std::uint32_t> textPixels(int x, int y, const char* what, int centre
     auto error = withBuffer([&](Q2DBuffer& buffer) {
         DrawCommands cmd;
         cmd.clsColor(0, 0, 0), cmd.cls();
+        cmd.color(0, 0, 0), cmd.plot(0, 0);  // text right after a plot (DirectDraw holds a lock for plots)
         cmd.color(255, 255, 255);
         QXString* s = text(what);
         cmd.text(x, y, s, centreX, centreY);
