@@ -1,5 +1,6 @@
 #include "runtime/QXRegistry.h"
 
+#include <cstring>
 #include <unordered_map>
 #include <vector>
 
@@ -78,3 +79,13 @@ const QXSymbol* findRegisteredSymbol(std::string_view signature) {
             if (signature == s.signature) return &s;
     return nullptr;
 }
+
+// ---------------------------------------------------------------- the guard
+
+QXMessage qxdetail::escapedText(const char* what) {
+    QXMessage message{};
+    std::strncpy(message.text, what ? what : "", sizeof message.text - 1);
+    return message;
+}
+
+void qxdetail::escapedException(const QXMessage& what) { runtimeError("%s", what.text); }

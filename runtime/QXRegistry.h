@@ -13,9 +13,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <exception>
+#include <new>
 #include <string>
 #include <string_view>
 #include <type_traits>
+
+#include "runtime/QXError.h"
 
 #if defined(__i386__)
 #define QXCALL __attribute__((stdcall))
@@ -53,8 +57,40 @@ template <class R, class... A> struct FunctionTypes<R(QXCALL*)(A...)> {
 };
 }  // namespace qxdetail
 
-#define QX_COMMAND(signature, function) \
-    QXSymbol { signature, reinterpret_cast<void*>(&function), qxdetail::FunctionTypes<decltype(&function)>::value }
+// Every registered function is reached through a guard generated with the
+// table: no C++ exception may leave into compiled code, so one that escapes a
+// command or entry point becomes a runtime error ("Out of memory" for a failed
+// allocation). The error is raised after the handler has been left, never by a
+// jump from inside it. The guard holds no object with a destructor, so the
+// runtime errors that commands raise themselves pass through it untouched.
+namespace qxdetail {
+// Raises the runtime error for an escaped exception: `what` is null for a failed allocation.
+[[noreturn]] void escapedException(const QXMessage& what);
+QXMessage escapedText(const char* what);
+
+template <auto F, class Fn = decltype(F)> struct Guarded;
+template <auto F, class R, class... A> struct Guarded<F, R(QXCALL*)(A...)> {
+    static R QXCALL call(A... args) {
+        QXMessage failure;
+        try {
+            return F(args...);
+        } catch (const std::bad_alloc&) {
+            failure = escapedText("Out of memory");
+        } catch (const std::exception& error) {
+            failure = escapedText(error.what());
+        } catch (...) {
+            failure = escapedText("Unexpected exception");
+        }
+        escapedException(failure);
+    }
+};
+}  // namespace qxdetail
+
+#define QX_COMMAND(signature, function)                                                 \
+    QXSymbol {                                                                          \
+        signature, reinterpret_cast<void*>(&qxdetail::Guarded<&function>::call),        \
+            qxdetail::FunctionTypes<decltype(&function)>::value                         \
+    }
 #define QX_DATA(name, object) \
     QXSymbol { name, const_cast<void*>(static_cast<const void*>(&object)), "d" }
 

@@ -2,8 +2,10 @@
 
 #include <fstream>
 #include <set>
+#include <stdexcept>
 #include <string>
 
+#include "TestSupport.h"
 #include "runtime/QXLinkKey.h"
 #include "runtime/QXRegistry.h"
 #include "runtime/QXRuntime.h"
@@ -57,4 +59,18 @@ TEST(Registry, HoldsEverySignatureItProvides) {
 TEST(Registry, LinkKeysAreUnique) {
     std::set<std::string> keys;
     for (const std::string& text : registered()) EXPECT_TRUE(keys.insert(linkKey(text)).second) << text;
+}
+
+namespace {
+int QXCALL failsToAllocate(int) { throw std::bad_alloc(); }
+int QXCALL throwsAnError(int) { throw std::length_error("vector too long"); }
+void QXCALL throwsSomethingElse() { throw 42; }
+int QXCALL doubles(int value) { return 2 * value; }
+}  // namespace
+
+TEST(RegistryGuard, NoExceptionLeavesARegisteredFunction) {
+    EXPECT_EQ(runtimeErrorOf([] { qxdetail::Guarded<&failsToAllocate>::call(1); }), "Out of memory");
+    EXPECT_EQ(runtimeErrorOf([] { qxdetail::Guarded<&throwsAnError>::call(1); }), "vector too long");
+    EXPECT_EQ(runtimeErrorOf([] { qxdetail::Guarded<&throwsSomethingElse>::call(); }), "Unexpected exception");
+    EXPECT_EQ(qxdetail::Guarded<&doubles>::call(21), 42);
 }
