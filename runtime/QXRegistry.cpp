@@ -1,8 +1,12 @@
 #include "runtime/QXRegistry.h"
 
 #include <cstring>
+#include <exception>
+#include <new>
 #include <unordered_map>
 #include <vector>
+
+#include "runtime/QXError.h"
 
 namespace {
 const QXSymbolTable* firstTable = nullptr;
@@ -82,10 +86,26 @@ const QXSymbol* findRegisteredSymbol(std::string_view signature) {
 
 // ---------------------------------------------------------------- the guard
 
-QXMessage qxdetail::escapedText(const char* what) {
-    QXMessage message{};
-    std::strncpy(message.text, what ? what : "", sizeof message.text - 1);
-    return message;
+namespace {
+// Program thread only, like the commands.
+QXMessage escapedMessage;
+
+void noteText(const char* text) {
+    std::strncpy(escapedMessage.text, text ? text : "", sizeof escapedMessage.text - 1);
+    escapedMessage.text[sizeof escapedMessage.text - 1] = 0;
+}
+}  // namespace
+
+void qxdetail::noteEscapedException() {
+    try {
+        throw;
+    } catch (const std::bad_alloc&) {
+        noteText("Out of memory");
+    } catch (const std::exception& error) {
+        noteText(error.what());
+    } catch (...) {
+        noteText("Unexpected exception");
+    }
 }
 
-void qxdetail::escapedException(const QXMessage& what) { runtimeError("%s", what.text); }
+void qxdetail::raiseEscapedException() { runtimeError("%s", escapedMessage.text); }

@@ -13,13 +13,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <exception>
-#include <new>
 #include <string>
 #include <string_view>
 #include <type_traits>
 
-#include "runtime/QXError.h"
 
 #if defined(__i386__)
 #define QXCALL __attribute__((stdcall))
@@ -64,24 +61,22 @@ template <class R, class... A> struct FunctionTypes<R(QXCALL*)(A...)> {
 // jump from inside it. The guard holds no object with a destructor, so the
 // runtime errors that commands raise themselves pass through it untouched.
 namespace qxdetail {
-// Raises the runtime error for an escaped exception: `what` is null for a failed allocation.
-[[noreturn]] void escapedException(const QXMessage& what);
-QXMessage escapedText(const char* what);
+// Called inside the guard's handler: notes what escaped ("Out of memory" for
+// a failed allocation, else the exception's text), raising nothing.
+void noteEscapedException();
+// Called once the handler has been left: raises the noted runtime error.
+[[noreturn]] void raiseEscapedException();
 
 template <auto F, class Fn = decltype(F)> struct Guarded;
 template <auto F, class R, class... A> struct Guarded<F, R(QXCALL*)(A...)> {
+    // Nothing but the call on the hot path: the handling is out of line.
     static R QXCALL call(A... args) {
-        QXMessage failure;
         try {
             return F(args...);
-        } catch (const std::bad_alloc&) {
-            failure = escapedText("Out of memory");
-        } catch (const std::exception& error) {
-            failure = escapedText(error.what());
         } catch (...) {
-            failure = escapedText("Unexpected exception");
+            noteEscapedException();
         }
-        escapedException(failure);
+        raiseEscapedException();
     }
 };
 }  // namespace qxdetail

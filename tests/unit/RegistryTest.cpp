@@ -7,6 +7,7 @@
 
 #include "TestSupport.h"
 #include "runtime/QXLinkKey.h"
+#include "runtime/QXObject.h"
 #include "runtime/QXRegistry.h"
 #include "runtime/QXRuntime.h"
 
@@ -66,6 +67,12 @@ int QXCALL failsToAllocate(int) { throw std::bad_alloc(); }
 int QXCALL throwsAnError(int) { throw std::length_error("vector too long"); }
 void QXCALL throwsSomethingElse() { throw 42; }
 int QXCALL doubles(int value) { return 2 * value; }
+
+// An object whose construction runs out of memory half-way.
+struct HalfBuilt : QXObject {
+    HalfBuilt() { throw std::bad_alloc(); }
+};
+int QXCALL buildsHalfAnObject() { return handleOf(new HalfBuilt); }
 }  // namespace
 
 TEST(RegistryGuard, NoExceptionLeavesARegisteredFunction) {
@@ -73,4 +80,8 @@ TEST(RegistryGuard, NoExceptionLeavesARegisteredFunction) {
     EXPECT_EQ(runtimeErrorOf([] { qxdetail::Guarded<&throwsAnError>::call(1); }), "vector too long");
     EXPECT_EQ(runtimeErrorOf([] { qxdetail::Guarded<&throwsSomethingElse>::call(); }), "Unexpected exception");
     EXPECT_EQ(qxdetail::Guarded<&doubles>::call(21), 42);
+
+    const int live = liveObjectCount();
+    EXPECT_EQ(runtimeErrorOf([] { qxdetail::Guarded<&buildsHalfAnObject>::call(); }), "Out of memory");
+    EXPECT_EQ(liveObjectCount(), live) << "the half-built object is gone";
 }
