@@ -138,6 +138,11 @@ TEST(Examples, DriversDrawTheSameScene) {
         EXPECT_LE(fromFirst.pixels, PanelWidth * PanelHeight / 100) << "panel " << panel;
     }
 
+    // OpenGL and DirectDraw share their rules for lines and ovals: to the pixel.
+    const Difference openGLFromDirectDraw = compareRegions(picture, Gap + (PanelWidth + Gap), Gap, picture,
+                                                           Gap + 2 * (PanelWidth + Gap), Gap, PanelWidth, PanelHeight);
+    EXPECT_EQ(openGLFromDirectDraw.mean, 0.0);
+
     const Picture reference = loadPicture(windowsPath(std::string(QX_SOURCE_DIR) + "/docs/pictures/drivers.png"));
     ASSERT_EQ(reference.width, PictureWidth) << "no reference picture: run scripts/screenshots";
     ASSERT_EQ(reference.height, PictureHeight);
