@@ -6,7 +6,7 @@
 #include <windows.h>
 #include <GL/gl.h>
 
-#include "bench/BenchClock.h"
+#include "bench/BenchSupport.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -28,26 +28,6 @@ constexpr int kPoints = 200000;
 constexpr int kRects = 20000;
 constexpr int kRepeats = 3;
 
-template <class Fn> Fn entry(const char* signature) {
-    const QXSymbol* symbol = findRegisteredSymbol(signature);
-    if (!symbol) {
-        std::printf("missing command %s\n", signature);
-        std::exit(1);
-    }
-    return reinterpret_cast<Fn>(symbol->address);
-}
-
-// Operations per second of `pass`, which performs `count` of them; best of kRepeats.
-double rate(int count, const std::function<void()>& pass) {
-    double best = 1e30;
-    for (int repeat = 0; repeat < kRepeats; ++repeat) {
-        const double start = now();
-        pass();
-        best = std::min(best, now() - start);
-    }
-    return count / best;
-}
-
 struct Point {
     int x, y;
 };
@@ -55,10 +35,10 @@ struct Point {
 }  // namespace
 
 int main() {
-    auto setGfxDriver = entry<void(QXCALL*)(int)>("SetGfxDriver%driver");
-    auto plot = entry<void(QXCALL*)(int, int)>("Plot%x%y");
-    auto rect = entry<void(QXCALL*)(int, int, int, int, int)>("Rect%x%y%width%height%solid=1");
-    auto color = entry<void(QXCALL*)(int, int, int)>("Color%red%green%blue");
+    auto setGfxDriver = commandAt<void(QXCALL*)(int)>("SetGfxDriver%driver");
+    auto plot = commandAt<void(QXCALL*)(int, int)>("Plot%x%y");
+    auto rect = commandAt<void(QXCALL*)(int, int, int, int, int)>("Rect%x%y%width%height%solid=1");
+    auto color = commandAt<void(QXCALL*)(int, int, int)>("Color%red%green%blue");
 
     std::vector<Point> points(kPoints);
     std::uint32_t seed = 12345;
@@ -69,10 +49,10 @@ int main() {
         p.y = int((seed >> 8) % kHeight);
     }
     std::vector<std::uint32_t> raw(std::size_t(kWidth) * kHeight);
-    const double rawPlots = rate(kPoints, [&] {
+    const double rawPlots = bestRate(kPoints, kRepeats, [&] {
         for (const Point& p : points) raw[std::size_t(p.y) * kWidth + p.x] = 0xFF102030u;
     });
-    const double rawRects = rate(kRects, [&] {
+    const double rawRects = bestRate(kRects, kRepeats, [&] {
         for (int i = 0; i < kRects; ++i) {
             const Point& p = points[i];
             const int x = std::min(p.x, kWidth - 32), y = std::min(p.y, kHeight - 32);
@@ -102,11 +82,11 @@ int main() {
             QXColour c;
             buffer->graphics->read(0, 0, 1, 1, &c, 4);
         };
-        const double plots = rate(kPoints, [&] {
+        const double plots = bestRate(kPoints, kRepeats, [&] {
             for (const Point& p : points) plot(p.x, p.y);
             finish();
         });
-        const double rects = rate(kRects, [&] {
+        const double rects = bestRate(kRects, kRepeats, [&] {
             for (int i = 0; i < kRects; ++i) rect(points[i].x, points[i].y, 32, 32, 1);
             finish();
         });

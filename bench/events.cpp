@@ -15,6 +15,7 @@
 #include "events/QueFilter.h"
 #include "events/win32/Win32CatchFilter.h"
 #include "events/win32/Win32EventDriver.h"
+#include "bench/BenchSupport.h"
 #include "runtime/QXRegistry.h"
 
 namespace {
@@ -64,9 +65,6 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-template <class Fn> Fn commandAt(const char* signature) {
-    return reinterpret_cast<Fn>(findRegisteredSymbol(signature)->address);
-}
 }  // namespace
 
 int main() {

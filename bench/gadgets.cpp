@@ -18,13 +18,10 @@
 #include "gui/QXLayout.h"
 #include "gui/win32/Win32Gadgets.h"
 #include "gui/win32/Win32GuiDriver.h"
+#include "bench/BenchSupport.h"
 #include "runtime/QXRegistry.h"
 
 namespace {
-template <class Fn> Fn commandAt(const char* signature) {
-    return reinterpret_cast<Fn>(findRegisteredSymbol(signature)->address);
-}
-
 using Create7 = int(QXCALL*)(QXString*, int, int, int, int, int, int);
 using Create6 = int(QXCALL*)(int, int, int, int, int, int);
 

@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "bench/BenchClock.h"
+#include "bench/BenchSupport.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -30,26 +30,6 @@ constexpr int kSprites = 20000;
 constexpr int kCollisions = 2000000;
 constexpr int kRepeats = 3;
 
-template <class Fn> Fn entry(const char* signature) {
-    const QXSymbol* symbol = findRegisteredSymbol(signature);
-    if (!symbol) {
-        std::printf("missing command %s\n", signature);
-        std::exit(1);
-    }
-    return reinterpret_cast<Fn>(symbol->address);
-}
-
-// Operations per second of `pass`, which performs `count` of them; best of kRepeats.
-double rate(int count, const std::function<void()>& pass) {
-    double best = 1e30;
-    for (int repeat = 0; repeat < kRepeats; ++repeat) {
-        const double start = now();
-        pass();
-        best = std::min(best, now() - start);
-    }
-    return count / best;
-}
-
 struct Point {
     int x, y;
 };
@@ -57,17 +37,17 @@ struct Point {
 }  // namespace
 
 int main() {
-    auto setGfxDriver = entry<void(QXCALL*)(int)>("SetGfxDriver%driver");
-    auto createImage = entry<int(QXCALL*)(int, int, int, int)>("%CreateImage%width%height%frames=1%flags=2");
-    auto imageBuffer = entry<int(QXCALL*)(int, int)>("%ImageBuffer%image%frame=0");
-    auto setBuffer = entry<int(QXCALL*)(int)>("%SetBuffer%buffer");
-    auto color = entry<void(QXCALL*)(int, int, int)>("Color%red%green%blue");
-    auto oval = entry<void(QXCALL*)(int, int, int, int, int)>("Oval%x%y%width%height%solid=1");
-    auto maskImage = entry<void(QXCALL*)(int, int, int, int)>("MaskImage%image%red%green%blue");
-    auto drawBlock = entry<void(QXCALL*)(int, int, int, int)>("DrawBlock%image%x%y%frame=0");
-    auto drawImage = entry<void(QXCALL*)(int, int, int, int)>("DrawImage%image%x%y%frame=0");
+    auto setGfxDriver = commandAt<void(QXCALL*)(int)>("SetGfxDriver%driver");
+    auto createImage = commandAt<int(QXCALL*)(int, int, int, int)>("%CreateImage%width%height%frames=1%flags=2");
+    auto imageBuffer = commandAt<int(QXCALL*)(int, int)>("%ImageBuffer%image%frame=0");
+    auto setBuffer = commandAt<int(QXCALL*)(int)>("%SetBuffer%buffer");
+    auto color = commandAt<void(QXCALL*)(int, int, int)>("Color%red%green%blue");
+    auto oval = commandAt<void(QXCALL*)(int, int, int, int, int)>("Oval%x%y%width%height%solid=1");
+    auto maskImage = commandAt<void(QXCALL*)(int, int, int, int)>("MaskImage%image%red%green%blue");
+    auto drawBlock = commandAt<void(QXCALL*)(int, int, int, int)>("DrawBlock%image%x%y%frame=0");
+    auto drawImage = commandAt<void(QXCALL*)(int, int, int, int)>("DrawImage%image%x%y%frame=0");
     auto imagesCollide =
-        entry<int(QXCALL*)(int, int, int, int, int, int, int, int)>("%ImagesCollide%image1%x1%y1%frame1%image2%x2%y2%frame2");
+        commandAt<int(QXCALL*)(int, int, int, int, int, int, int, int)>("%ImagesCollide%image1%x1%y1%frame1%image2%x2%y2%frame2");
 
     std::vector<Point> points(kSprites);
     std::uint32_t seed = 12345;
@@ -78,7 +58,7 @@ int main() {
         p.y = int((seed >> 8) % (kHeight - 32));
     }
     std::vector<std::uint8_t> screen(std::size_t(kWidth) * kHeight * 4), sprite(32 * 128, 0x5A);
-    const double copies = rate(kSprites, [&] {
+    const double copies = bestRate(kSprites, kRepeats, [&] {
         for (const Point& p : points)
             for (int row = 0; row < 32; ++row)
                 std::memcpy(&screen[(std::size_t(p.y + row) * kWidth + p.x) * 4], &sprite[std::size_t(row) * 128], 128);
@@ -114,11 +94,11 @@ int main() {
                 QXColour c;
                 target->graphics->read(0, 0, 1, 1, &c, 4);
             };
-            const double blocks = rate(kSprites, [&] {
+            const double blocks = bestRate(kSprites, kRepeats, [&] {
                 for (const Point& p : points) drawBlock(ball, p.x, p.y, 0);
                 finish();
             });
-            const double masked = rate(kSprites, [&] {
+            const double masked = bestRate(kSprites, kRepeats, [&] {
                 for (const Point& p : points) drawImage(ball, p.x, p.y, 0);
                 finish();
             });
@@ -141,12 +121,12 @@ int main() {
             // The word-parallel mask test alone on the same masks, for scale.
             const QXCollisionMask& mask = imageOf(ball).collisionMask(0);
             for (const auto& c : cases) {
-                const double direct = rate(kCollisions, [&] {
+                const double direct = bestRate(kCollisions, kRepeats, [&] {
                     int sum = 0;
                     for (int i = 0; i < kCollisions; ++i) sum += masksCollide(mask, i & 7, 0, mask, (i & 7) + c.dx, c.dy);
                     hits = sum;
                 });
-                const double tests = rate(kCollisions, [&] {
+                const double tests = bestRate(kCollisions, kRepeats, [&] {
                     int sum = 0;
                     for (int i = 0; i < kCollisions; ++i) sum += imagesCollide(ball, i & 7, 0, 0, ball, (i & 7) + c.dx, c.dy, 0);
                     hits = sum;

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "bench/BenchClock.h"
+#include "bench/BenchSupport.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -18,15 +18,6 @@ namespace {
 
 constexpr long kFileSize = 64L * 1024 * 1024;
 constexpr int kRepeats = 2;  // the best of these counts
-
-template <class Fn> Fn command(const char* signature) {
-    const QXSymbol* symbol = findRegisteredSymbol(signature);
-    if (!symbol) {
-        std::fprintf(stderr, "missing command %s\n", signature);
-        std::exit(1);
-    }
-    return reinterpret_cast<Fn>(symbol->address);
-}
 
 using OpenFn = int(QXCALL*)(QXString*);
 using IntFn = int(QXCALL*)(int);
@@ -81,12 +72,12 @@ void report(const char* what, const Result& runtime, const char* baselineName, c
 }  // namespace
 
 int main() {
-    const auto readFile = command<OpenFn>("%ReadFile$filename");
-    const auto closeFile = command<CloseFn>("CloseFile%file_stream");
-    const auto readByte = command<IntFn>("%ReadByte%stream");
-    const auto readInt = command<IntFn>("%ReadInt%stream");
-    const auto readLine = command<StringFn>("$ReadLine%stream");
-    const auto eof = command<IntFn>("%Eof%stream");
+    const auto readFile = commandAt<OpenFn>("%ReadFile$filename");
+    const auto closeFile = commandAt<CloseFn>("CloseFile%file_stream");
+    const auto readByte = commandAt<IntFn>("%ReadByte%stream");
+    const auto readInt = commandAt<IntFn>("%ReadInt%stream");
+    const auto readLine = commandAt<StringFn>("$ReadLine%stream");
+    const auto eof = commandAt<IntFn>("%Eof%stream");
 
     std::string path = makeFile();
     QXString* pathString = newString(path.c_str());
