@@ -80,7 +80,8 @@ public:
     bool create();
     LRESULT handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, WNDPROC previous) override;
     // 1 when checked.
-    int state();
+    int state() override;
+    void setState(int state) override;  // Win32Controls.cpp
 };
 
 class Win32TextField : public Win32NativeGadget<QXTextField> {
@@ -90,6 +91,7 @@ public:
     // Keeps the caret and the selection.
     void setText(QXString* text) override;
     LRESULT handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, WNDPROC previous) override;
+    QXString* currentText() override;  // Win32Controls.cpp
 
 private:
     int lastCharacter_ = 0;
@@ -100,12 +102,19 @@ public:
     using Win32NativeGadget::Win32NativeGadget;
     bool create();
     LRESULT handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, WNDPROC previous) override;
+    // Win32Controls.cpp
+    int value() override;
+    void setValue(int value) override;
+    void setRange(int visible, int total) override;
+    // The slider's own scroll notification; 0 when handled.
+    LRESULT scrolled(WPARAM wParam);
 };
 
 class Win32ProgBar : public Win32NativeGadget<QXProgBar> {
 public:
     using Win32NativeGadget::Win32NativeGadget;
     bool create();
+    void setProgress(float progress) override;  // Win32Controls.cpp
 };
 
 class Win32ComboBox : public Win32NativeGadget<QXComboBox> {
@@ -115,6 +124,17 @@ public:
     // The control keeps room for its drop-down list whatever height is asked.
     void setShape(int x, int y, int width, int height) override;
     LRESULT handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, WNDPROC previous) override;
+    // Item operations (Win32ItemGadgets.cpp): indices are checked before
+    // the control is touched; the item array changes after the control did.
+    void clearItems() override;
+    void addItem(QXString* text, int icon) override;
+    void insertItem(int index, QXString* text, int icon) override;
+    void modifyItem(int index, QXString* text, int icon) override;
+    void removeItem(int index) override;
+    void selectItem(int index) override;
+    void setIconStrip(QXIconStrip* strip) override;
+    // Stores the control's current selection.
+    void rereadSelection();
 };
 
 class Win32ListBox : public Win32NativeGadget<QXListBox> {
@@ -122,6 +142,19 @@ public:
     using Win32NativeGadget::Win32NativeGadget;
     bool create();
     LRESULT handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, WNDPROC previous) override;
+    // Item operations (Win32ItemGadgets.cpp): indices are checked before
+    // the control is touched; the item array changes after the control did.
+    void clearItems() override;
+    void addItem(QXString* text, int icon) override;
+    void insertItem(int index, QXString* text, int icon) override;
+    void modifyItem(int index, QXString* text, int icon) override;
+    void removeItem(int index) override;
+    void selectItem(int index) override;
+    void setIconStrip(QXIconStrip* strip) override;
+    void rereadSelection();
+    // A click, double click or return: the first selected item becomes the
+    // selection and is posted; none selected puts the stored one back.
+    void userSelected();
 };
 
 class Win32TreeView : public Win32NativeGadget<QXTreeView> {
@@ -139,8 +172,17 @@ public:
 class Win32ToolBar : public Win32NativeGadget<QXToolBar> {
 public:
     using Win32NativeGadget::Win32NativeGadget;
+    ~Win32ToolBar() override;
     bool create();
     LRESULT handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, WNDPROC previous) override;
+    // Win32Controls.cpp
+    void setIconStrip(QXIconStrip* strip) override;
+    void enableItem(int index, bool enabled) override;
+    void setTips(QXString* tips) override;
+    HWND tipWindow() const { return tips_; }
+
+private:
+    HWND tips_ = nullptr;
 };
 
 class Win32HtmlView : public Win32NativeGadget<QXHtmlView> {
@@ -171,6 +213,16 @@ public:
     void setShape(int x, int y, int width, int height) override;
     void getClientArea(int& x, int& y, int& width, int& height) override { client_.clientRect(x, y, width, height); }
     LRESULT handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, WNDPROC previous) override;
+    // Item operations (Win32ItemGadgets.cpp): indices are checked before
+    // the control is touched; the item array changes after the control did.
+    void clearItems() override;
+    void addItem(QXString* text, int icon) override;
+    void insertItem(int index, QXString* text, int icon) override;
+    void modifyItem(int index, QXString* text, int icon) override;
+    void removeItem(int index) override;
+    void selectItem(int index) override;
+    void setIconStrip(QXIconStrip* strip) override;
+    void rereadSelection();
 
 private:
     Win32Gadget client_;
