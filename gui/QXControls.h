@@ -72,3 +72,5 @@ public:
     // Comma-separated tips, one per button from the first.
     virtual void setTips(QXString* /*tips*/) {}
 };
+
+#include "gui/QXTextArea.h"

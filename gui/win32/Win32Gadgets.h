@@ -167,6 +167,37 @@ class Win32TextArea : public Win32NativeGadget<QXTextArea> {
 public:
     using Win32NativeGadget::Win32NativeGadget;
     bool create();
+    // Win32TextArea.cpp
+    LRESULT handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, WNDPROC previous) override;
+    void setTabs(int tabs) override;
+    void setTextColour(int red, int green, int blue) override;
+    void setBackgroundColour(int red, int green, int blue) override;
+    void addText(QXString* text) override;
+    void replaceText(QXString* text, int pos, int len, int units) override;
+    void formatText(int red, int green, int blue, int flags, int pos, int len, int units) override;
+    QXString* readText(int pos, int len, int units) override;
+    // Programmatic changes run locked: the user's selection is kept and no
+    // change or selection events are posted.
+    void lock() override;
+    void unlock() override;
+    int lockCount() const { return lockCount_; }
+
+protected:
+    int textLength() override;
+    int lineCount() override;
+    int lineStart(int line) override;
+    int lineAt(int character) override;
+    void selection(int& start, int& end) override;
+
+private:
+    // Locks, then selects; the caller unlocks.
+    void selectLocked(int start, int end);
+    // Replaces the selection with the text, streamed in plain.
+    void streamIn(QXString* text);
+
+    bool pendingChange_ = false;
+    int lockCount_ = 0;
+    int savedStart_ = 0, savedEnd_ = 0;
 };
 
 class Win32ToolBar : public Win32NativeGadget<QXToolBar> {
