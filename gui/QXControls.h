@@ -74,3 +74,4 @@ public:
 };
 
 #include "gui/QXTextArea.h"
+#include "gui/QXTreeView.h"

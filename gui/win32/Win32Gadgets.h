@@ -160,7 +160,15 @@ public:
 class Win32TreeView : public Win32NativeGadget<QXTreeView> {
 public:
     using Win32NativeGadget::Win32NativeGadget;
+    // The nodes go while the control still exists.
+    ~Win32TreeView() override { releaseRoot(); }
     bool create();
+    // Win32TreeView.cpp
+    LRESULT handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, WNDPROC previous) override;
+    void setIconStrip(QXIconStrip* strip) override;
+
+protected:
+    QXTreeViewNode* makeRoot() override;
 };
 
 class Win32TextArea : public Win32NativeGadget<QXTextArea> {
