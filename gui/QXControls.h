@@ -75,3 +75,4 @@ public:
 
 #include "gui/QXTextArea.h"
 #include "gui/QXTreeView.h"
+#include "gui/QXHtmlView.h"

@@ -156,7 +156,6 @@ public:
         using QXGadget::QXGadget;       \
     }
 QX_PLAIN_GADGET(QXLabel);
-QX_PLAIN_GADGET(QXHtmlView);
 #undef QX_PLAIN_GADGET
 
 #include "gui/QXControls.h"

@@ -186,8 +186,6 @@ LRESULT Win32ToolBar::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPAR
     return CallWindowProcA(previous, hwnd, message, wParam, lParam);
 }
 
-bool Win32HtmlView::create() { return createControl(win32WindowClass(), 0, kChild); }
-
 // ---------------------------------------------------------------- containers
 
 bool Win32Panel::create() {

@@ -8,6 +8,7 @@
 #include <type_traits>
 
 #include "gui/QXGadget.h"
+#include "gui/win32/Win32BrowserSite.h"
 #include "gui/win32/Win32Hwnd.h"
 
 // The common operations of a gadget over one control window. Base is the
@@ -224,10 +225,27 @@ private:
     HWND tips_ = nullptr;
 };
 
-class Win32HtmlView : public Win32NativeGadget<QXHtmlView> {
+class Win32BrowserSite;
+
+// The host window and the browser site in it (Win32HtmlView.cpp). Without a
+// browser on the system the host window stays empty.
+class Win32HtmlView : public Win32NativeGadget<QXHtmlView>, public Win32BrowserOwner {
 public:
-    using Win32NativeGadget::Win32NativeGadget;
+    Win32HtmlView(QXGroup* group, int style);
+    ~Win32HtmlView() override;
     bool create();
+    LRESULT handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, WNDPROC previous) override;
+    void go(QXString* url) override;
+    void run(QXString* script) override;
+    void back() override;
+    void forward() override;
+    int status() override;
+    QXString* currentUrl() override;
+    QXString* eventUrl() override;
+    void browserEvent(int data) override { emit(0x401, data, 0, 0, 0); }
+
+private:
+    Win32BrowserSite* site_ = nullptr;
 };
 
 class Win32Panel : public Win32NativeGroup<QXPanel> {
