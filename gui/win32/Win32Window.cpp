@@ -56,6 +56,7 @@ bool Win32Window::create() {
         HWND client = CreateWindowExA(0, win32WindowClass(), "", kVisibleClippingChild, 0, 0, 0, 0, frame, nullptr,
                                       GetModuleHandleA(nullptr), nullptr);
         if (!statusBar_ || !client) return false;
+        SendMessageA(statusBar_, WM_SIZE, 0, 0);  // takes its height now, for the first client-area shape
         client_.attach(client);
         client_.setSensitivity(kWindowSensitivity, this);
     }
@@ -111,7 +112,9 @@ LRESULT Win32Window::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
     if (hwnd != control_.hwnd()) return CallWindowProcA(previous, hwnd, message, wParam, lParam);
     switch (message) {
     case WM_MOVE:
-        storeWindowRect();
+        // The system parks a minimised frame somewhere else; the window keeps
+        // the shape it had, so that the size event of minimising reports it.
+        if (!IsIconic(hwnd)) storeWindowRect();
         emit(0x801, 0, shape().x, shape().y, 0);
         return 0;
     case WM_SIZE:

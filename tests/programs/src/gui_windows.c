@@ -4,7 +4,7 @@
    wrong kind, which stops the program. */
 #include "qxprog.h"
 
-typedef struct { int left, top, right, bottom; } Rect;
+typedef struct { int left, top, right, bottom; } NativeRect;
 #define WINAPI __attribute__((stdcall))
 
 static int(WINAPI* getWindowLong)(int, int);
@@ -15,8 +15,8 @@ static int(WINAPI* getMenuItemId)(int, int);
 static int(WINAPI* getMenuState)(int, int, int);
 static int(WINAPI* getMenuString)(int, int, char*, int, int);
 static int(WINAPI* isMenu)(int);
-static int(WINAPI* getClientRect)(int, Rect*);
-static int(WINAPI* getWindowRect)(int, Rect*);
+static int(WINAPI* getClientRect)(int, NativeRect*);
+static int(WINAPI* getWindowRect)(int, NativeRect*);
 static int(WINAPI* getAncestor)(int, int);
 static int(WINAPI* findWindowEx)(int, int, const char*, const char*);
 static int(WINAPI* moveWindow)(int, int, int, int, int, int);
@@ -26,6 +26,9 @@ static int(WINAPI* isWindow)(int);
 static int(WINAPI* clientToScreen)(int, int*);
 static int(WINAPI* getGuiResources)(int, int);
 static int(WINAPI* getCurrentProcess)(void);
+static int(WINAPI* createThread)(void*, int, unsigned(WINAPI*)(void*), void*, int, void*);
+static int(WINAPI* waitForSingleObject)(int, int);
+static int(WINAPI* closeHandle)(int);
 
 static struct __attribute__((packed)) {
     char user32[sizeof "user32.dll"];
@@ -50,6 +53,9 @@ static struct __attribute__((packed)) {
     char userEnd;
     char kernel32[sizeof "kernel32.dll"];
     char k1[sizeof "GetCurrentProcess"]; void* t1;
+    char k2[sizeof "CreateThread"]; void* t2;
+    char k3[sizeof "WaitForSingleObject"]; void* t3;
+    char k4[sizeof "CloseHandle"]; void* t4;
     char kernelEnd;
     char tableEnd;
 } libs = {"user32.dll",
@@ -59,7 +65,8 @@ static struct __attribute__((packed)) {
           "GetWindowRect", &getWindowRect, "GetAncestor", &getAncestor, "FindWindowExA", &findWindowEx,
           "MoveWindow", &moveWindow, "PostMessageA", &postMessage, "SendMessageA", &sendMessage,
           "IsWindow", &isWindow, "ClientToScreen", &clientToScreen, "GetGuiResources", &getGuiResources, 0,
-          "kernel32.dll", "GetCurrentProcess", &getCurrentProcess, 0, 0};
+          "kernel32.dll", "GetCurrentProcess", &getCurrentProcess, "CreateThread", &createThread,
+          "WaitForSingleObject", &waitForSingleObject, "CloseHandle", &closeHandle, 0, 0};
 
 static void* constants[] = {0};
 
@@ -120,8 +127,8 @@ static int menu(const char* label, int id, int parent) {
 
 static int frameOf(int window) { return getAncestor(QueryObject(window, 1), 2 /* GA_ROOT */); }
 static int statusBarOf(int window) { return findWindowEx(frameOf(window), 0, "msctls_statusbar32", 0); }
-static int height(Rect r) { return r.bottom - r.top; }
-static int width(Rect r) { return r.right - r.left; }
+static int height(NativeRect r) { return r.bottom - r.top; }
+static int width(NativeRect r) { return r.right - r.left; }
 
 /* The frame style bits the native window must carry, per style. */
 static void styles(void) {
@@ -157,7 +164,7 @@ static void styles(void) {
 static void geometry(void) {
     int window = makeWindow("QXGeometry", 30, 40, 320, 240, 15);
     int frame = frameOf(window);
-    Rect frameClient, bar, child;
+    NativeRect frameClient, bar, child;
     getClientRect(frame, &frameClient);
     getWindowRect(statusBarOf(window), &bar);
     checkValue(ClientHeight(window) + height(bar), height(frameClient), "client area above the status bar");
@@ -197,7 +204,7 @@ static int itemIs(int native, int position, const char* label, int id, int flags
     char buffer[64];
     buffer[0] = 0;
     getMenuString(native, position, buffer, sizeof buffer, 0x400 /* MF_BYPOSITION */);
-    int state = getMenuState(native, position, 0x400) & 0x80B;
+    int state = getMenuState(native, position, 0x400) & 0x81B;
     if (!sameBytes(buffer, label) || state != flags) {
         show(Write, "FAIL item ");
         show(Write, buffer);
@@ -271,27 +278,48 @@ static void printEvents(int window) {
     }
 }
 
+/* Actions on the frame from another thread, as another program would act:
+   Windows hands them to the window's thread while it waits for events. */
+static struct { int frame, kind, x, y, w, h; } action;
+
+static unsigned WINAPI act(void* unused) {
+    (void)unused;
+    if (action.kind == 0) moveWindow(action.frame, action.x, action.y, action.w, action.h, 1);
+    else sendMessage(action.frame, 0x112 /* WM_SYSCOMMAND */, action.kind, 0);
+    return 0;
+}
+
+static void actOn(int window, int kind, int x, int y, int w, int h) {
+    action.frame = frameOf(window);
+    action.kind = kind;
+    action.x = x;
+    action.y = y;
+    action.w = w;
+    action.h = h;
+    int thread = createThread(0, 0, act, 0, 0, 0);
+    printEvents(window);
+    waitForSingleObject(thread, 5000);
+    closeHandle(thread);
+}
+
 static void events(void) {
     int window = makeWindow("QXEvents", 50, 60, 300, 200, 7);
     printEvents(window);
     show(Print, "events:");
     int frame = frameOf(window);
-    moveWindow(frame, 80, 90, 300, 200, 1);
-    printEvents(window);
-    moveWindow(frame, 80, 90, 320, 210, 1);
-    printEvents(window);
+    actOn(window, 0, 80, 90, 300, 200);
+    actOn(window, 0, 80, 90, 320, 210);
     SetMinWindowSize(window, -1, -1);
-    moveWindow(frame, 80, 90, 100, 100, 1);
-    printEvents(window);
+    actOn(window, 0, 80, 90, 100, 100);
     checkValue(GadgetWidth(window), 320, "the minimum size holds");
-    sendMessage(frame, 0x112 /* WM_SYSCOMMAND */, 0xF020 /* SC_MINIMIZE */, 0);
-    printEvents(window);
+    actOn(window, 0xF020 /* SC_MINIMIZE */, 0, 0, 0, 0);
     check(WindowMinimized(window) == 1 && WindowMaximized(window) == 0, "minimized by the system");
+    actOn(window, 0xF030 /* SC_MAXIMIZE */, 0, 0, 0, 0);
+    check(WindowMinimized(window) == 0 && WindowMaximized(window) == 1, "maximized by the system");
     RestoreWindow(window);
-    check(WindowMinimized(window) == 0, "restored");
+    check(WindowMinimized(window) == 0 && WindowMaximized(window) == 0, "restored");
     printEvents(window);
-    postMessage(frame, 0x10 /* WM_CLOSE */, 0, 0);
-    printEvents(window);
+    actOn(window, 0xF060 /* SC_CLOSE */, 0, 0, 0, 0);
     check(isWindow(frame), "the close box leaves the window");
     postMessage(frame, 0x111 /* WM_COMMAND */, 77, 0);
     printEvents(window);
