@@ -330,6 +330,25 @@ static void events(void) {
     show(Print, "end");
 }
 
+/* The program frees a window as soon as its close event comes, while the
+   event pump may still be inside that window's procedure. */
+static void freedOnClose(void) {
+    int window = makeWindow("QXClose", 60, 60, 200, 100, 15);
+    action.frame = frameOf(window);
+    action.kind = 0xF060; /* SC_CLOSE */
+    int thread = createThread(0, 0, act, 0, 0, 0);
+    int id, closed = 0;
+    while ((id = WaitEvent(500)) != 0) {
+        if (id == 0x803 && EventSource() == window && !closed) {
+            FreeGadget(window);
+            closed = 1;
+        }
+    }
+    waitForSingleObject(thread, 5000);
+    closeHandle(thread);
+    check(closed && !isWindow(action.frame), "freed on its close event");
+}
+
 void qxmain(void) {
     _qxInitCStrs(constants);
     _qxLoadLibs(&libs);
@@ -341,6 +360,7 @@ void qxmain(void) {
     FreeGadget(window);
     checkValue(ActiveObjects(), start, "freeing the windows frees the menus");
     events();
+    freedOnClose();
     CheckMenu(Desktop());
     show(Print, "not reached");
 }
