@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <deque>
 
 #include "events/QXEventDriver.h"
 #include "events/QXEventFilter.h"
@@ -27,6 +28,26 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         return 0;
     }
     return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+// The baseline window: counts the messages it receives, nothing more.
+int rawReceived = 0;
+LRESULT CALLBACK rawWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kRaiseMessage) {
+        rawReceived += static_cast<int>(wParam) >= 0;
+        return 0;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+HWND createRawWindow() {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = rawWindowProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "QXEventBenchRaw";
+    RegisterClassA(&wc);
+    return CreateWindowExA(0, wc.lpszClassName, "", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
+                           wc.hInstance, nullptr);
 }
 
 HWND createWindow() {
@@ -63,6 +84,18 @@ int main() {
     }
     double direct = secondsSince(start);
 
+    // Baselines measured in this process: a plain deque of events, and the
+    // bare Windows message loop over the same posts.
+    start = std::chrono::steady_clock::now();
+    std::deque<QXEvent> plainQueue;
+    long long plainSum = 0;
+    for (int i = 0; i < kDirect; ++i) {
+        plainQueue.push_back(QXEvent{0x401, i, 0, 0, 0, 0});
+        plainSum += plainQueue.front().data;
+        plainQueue.pop_front();
+    }
+    double plainDirect = secondsSince(start);
+
     startModule(&theWin32EventDriver);
     startModule(&theWin32CatchFilter);
     startModule(&theQueFilter);
@@ -80,6 +113,15 @@ int main() {
     }
     double chain = secondsSince(start);
 
+    HWND rawWindow = createRawWindow();
+    start = std::chrono::steady_clock::now();
+    for (int batch = 0; batch < kBatches; ++batch) {
+        for (int i = 0; i < kBatch; ++i) PostMessageA(rawWindow, kRaiseMessage, static_cast<WPARAM>(i), 0);
+        MSG message;
+        for (int i = 0; i < kBatch && GetMessageA(&message, nullptr, 0, 0) > 0; ++i) DispatchMessageA(&message);
+    }
+    double rawChain = secondsSince(start);
+
     // Pump round trip with nothing to do.
     constexpr int kPolls = 200000;
     int empty = 0;
@@ -87,18 +129,29 @@ int main() {
     for (int i = 0; i < kPolls; ++i) empty += waitEvent(0) == 0;
     double polls = secondsSince(start);
 
+    start = std::chrono::steady_clock::now();
+    for (int i = 0; i < kPolls; ++i) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    }
+    double rawPolls = secondsSince(start);
+    DestroyWindow(rawWindow);
+
     DestroyWindow(window);
     release(windowSource);
     stopModule(&theQueFilter);
     stopModule(&theWin32CatchFilter);
     stopModule(&theWin32EventDriver);
 
-    std::printf("filter and queue alone: %.1f million events/s (%.0f ns per post and take; checksum %lld)\n",
-                kDirect / direct / 1e6, direct / kDirect * 1e9, sum);
-    std::printf("whole chain (PostMessage, pump, window procedure, filters, WaitEvent): %.0f events/s "
-                "(%.2f us per event, %d of %d taken)\n",
-                taken / chain, chain / taken * 1e6, taken, kBatch * kBatches);
-    std::printf("WaitEvent(0) with nothing queued: %.2f us per call (%d of %d returned 0)\n", polls / kPolls * 1e6,
-                empty, kPolls);
+    std::printf("filter and queue alone: %.0f ns per post and take; a std::deque of events %.0f ns: ratio %.2f "
+                "(checksums %lld, %lld)\n",
+                direct / kDirect * 1e9, plainDirect / kDirect * 1e9, direct / plainDirect, sum, plainSum);
+    std::printf("whole chain (PostMessage, pump, window procedure, filters, WaitEvent): %.2f us per event; "
+                "bare PostMessage/GetMessage/DispatchMessage %.2f us: ratio %.2f (%d of %d taken, %d raw)\n",
+                chain / taken * 1e6, rawChain / (kBatch * kBatches) * 1e6, chain / taken / (rawChain / (kBatch * kBatches)),
+                taken, kBatch * kBatches, rawReceived);
+    std::printf("WaitEvent(0) with nothing queued: %.2f us per call; bare PeekMessage loop %.2f us: ratio %.2f "
+                "(%d of %d returned 0)\n",
+                polls / kPolls * 1e6, rawPolls / kPolls * 1e6, polls / rawPolls, empty, kPolls);
     return taken == kBatch * kBatches && empty == kPolls ? 0 : 1;
 }

@@ -54,7 +54,21 @@ int main() {
         std::printf("link failed: %s\n", result.error.c_str());
         return 1;
     }
-    std::printf("linker: %d relocations against %zu registry entries: %.1f ms, %.1f ns per relocation\n",
-                kRelocations, keys.size(), elapsed / 1e6, elapsed / kRelocations);
+    // Baseline in this process: the same names looked up in a std::unordered_map
+    // built from the same registry, one lookup and one store per relocation.
+    start = std::chrono::steady_clock::now();
+    std::unordered_map<std::string, std::uint32_t> plain;
+    while (const char* s = runtime->nextSym()) plain.emplace(linkKey(s), static_cast<std::uint32_t>(runtime->symValue(s)));
+    for (int i = 0; i < 1000; ++i) plain.emplace("sym" + std::to_string(i), static_cast<std::uint32_t>(i * 4));
+    std::uint32_t* words = reinterpret_cast<std::uint32_t*>(code.data());
+    for (int i = 0; i < kRelocations; ++i) {
+        const std::string& name = i < kRelocations / 2 ? keys[i % keys.size()] : "sym" + std::to_string(i % 1000);
+        auto found = plain.find(name);
+        words[i] += found == plain.end() ? 0 : found->second;
+    }
+    auto baseline = std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count();
+    std::printf("linker: %d relocations against %zu registry entries: %.1f ns per relocation; "
+                "std::unordered_map lookups of the same names %.1f ns: ratio %.2f\n",
+                kRelocations, keys.size(), elapsed / kRelocations, baseline / kRelocations, elapsed / baseline);
     return 0;
 }

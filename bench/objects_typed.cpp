@@ -12,9 +12,40 @@
 #include <unordered_map>
 #include <vector>
 
+#include "runtime/QXRegistry.h"
 #include "core/QXTypedObject.h"
 
 namespace {
+
+// Calls reach the entry points through the registry, as compiled code's do
+// (so the registered form, guard included, is what is measured).
+template <class Fn> Fn registered(Fn, const char* signature) {
+    return reinterpret_cast<Fn>(findRegisteredSymbol(signature)->address);
+}
+struct Entries {
+    decltype(&_qxObjDelete) qxObjDelete;
+    decltype(&_qxObjDeleteEach) qxObjDeleteEach;
+    decltype(&_qxObjEachFirst) qxObjEachFirst;
+    decltype(&_qxObjEachNext) qxObjEachNext;
+    decltype(&_qxObjFirst) qxObjFirst;
+    decltype(&_qxObjFromHandle) qxObjFromHandle;
+    decltype(&_qxObjNew) qxObjNew;
+    decltype(&_qxObjNext) qxObjNext;
+    decltype(&_qxObjToHandle) qxObjToHandle;
+};
+Entries via;
+void bindEntries() {
+    via.qxObjDelete = registered(&_qxObjDelete, "_qxObjDelete");
+    via.qxObjDeleteEach = registered(&_qxObjDeleteEach, "_qxObjDeleteEach");
+    via.qxObjEachFirst = registered(&_qxObjEachFirst, "_qxObjEachFirst");
+    via.qxObjEachNext = registered(&_qxObjEachNext, "_qxObjEachNext");
+    via.qxObjFirst = registered(&_qxObjFirst, "_qxObjFirst");
+    via.qxObjFromHandle = registered(&_qxObjFromHandle, "_qxObjFromHandle");
+    via.qxObjNew = registered(&_qxObjNew, "_qxObjNew");
+    via.qxObjNext = registered(&_qxObjNext, "_qxObjNext");
+    via.qxObjToHandle = registered(&_qxObjToHandle, "_qxObjToHandle");
+}
+
 
 constexpr int kCount = 1000000;
 constexpr int kRuns = 5;
@@ -54,8 +85,8 @@ void report(const char* what, double runtime, double baseline) {
 void newAndDelete(RecordType& records) {
     std::vector<QXTypedObject*> objects(kCount);
     double runtime = bestSeconds([&] {
-        for (auto& o : objects) o = _qxObjNew(&records.type);
-        for (auto* o : objects) _qxObjDelete(o);
+        for (auto& o : objects) o = via.qxObjNew(&records.type);
+        for (auto* o : objects) via.qxObjDelete(o);
     });
     std::vector<Record*> plain(kCount);
     double baseline = bestSeconds([&] {
@@ -66,11 +97,11 @@ void newAndDelete(RecordType& records) {
 }
 
 void eachWalk(RecordType& records) {
-    for (int i = 0; i < kCount; ++i) _qxObjNew(&records.type)->fields[0] = reinterpret_cast<QXSlot>(i);
+    for (int i = 0; i < kCount; ++i) via.qxObjNew(&records.type)->fields[0] = reinterpret_cast<QXSlot>(i);
     double runtime = bestSeconds([&] {
         int sum = 0;
         QXTypedObject* current = nullptr;
-        for (int more = _qxObjEachFirst(&current, &records.type); more; more = _qxObjEachNext(&current))
+        for (int more = via.qxObjEachFirst(&current, &records.type); more; more = via.qxObjEachNext(&current))
             sum += static_cast<int>(reinterpret_cast<std::intptr_t>(current->fields[0]));
         sink = sum;
     });
@@ -86,10 +117,10 @@ void eachWalk(RecordType& records) {
 
 void handleRoundTrips(RecordType& records) {
     std::vector<QXTypedObject*> objects;
-    for (QXTypedObject* o = _qxObjFirst(&records.type); o; o = _qxObjNext(o)) objects.push_back(o);
+    for (QXTypedObject* o = via.qxObjFirst(&records.type); o; o = via.qxObjNext(o)) objects.push_back(o);
     auto roundTrips = [&] {
         int misses = 0;
-        for (auto* o : objects) misses += _qxObjFromHandle(_qxObjToHandle(o), &records.type) != o;
+        for (auto* o : objects) misses += via.qxObjFromHandle(via.qxObjToHandle(o), &records.type) != o;
         sink = misses;
     };
     std::vector<Record*> plain(objects.size());
@@ -122,10 +153,11 @@ void handleRoundTrips(RecordType& records) {
 }  // namespace
 
 int main() {
+    bindEntries();
     RecordType records;
     newAndDelete(records);
     eachWalk(records);
     handleRoundTrips(records);
-    _qxObjDeleteEach(&records.type);
+    via.qxObjDeleteEach(&records.type);
     return 0;
 }

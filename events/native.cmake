@@ -1,3 +1,4 @@
-# The event ring.
-qx_native_library(qx_event_queue SOURCES QXEventQueue.cpp)
-qx_native_test(event_queue_tests SOURCES ../tests/native/EventQueueNativeTest.cpp LIBS qx_event_queue)
+# The event ring and the ids of sources named across a message queue.
+qx_native_library(qx_events SOURCES QXEventQueue.cpp QXSourceIds.cpp)
+qx_native_test(event_tests
+    SOURCES ../tests/native/EventQueueNativeTest.cpp ../tests/native/SourceIdsNativeTest.cpp LIBS qx_events)

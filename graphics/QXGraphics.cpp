@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <cstring>
 #include <limits>
 #include <utility>
 
@@ -88,11 +89,29 @@ template <int Format> struct WriteRow {
     }
 };
 
+// Whether a pixel survives the trip to a colour and back unchanged, so that
+// a plain copy between two stores of the format may move whole rows.
+constexpr bool roundTripsExactly(int format) {
+    return format == QXFormatRGB565 || format == QXFormatRGB888 || format == QXFormatARGB8888;
+}
+
 template <int Source, int Destination, bool Masked> struct CopyRow {
     static void run(std::uint8_t* to, const std::uint8_t* from, int count, QXColour key) {
         constexpr int inBytes = bytesPerPixel(Source);
         constexpr int outBytes = bytesPerPixel(Destination);
-        if constexpr (isConvertibleFormat(Destination)) {
+        if constexpr (Source == Destination && !Masked && roundTripsExactly(Source)) {
+            // memmove: within one store a row may overlap itself.
+            std::memmove(to, from, std::size_t(count) * inBytes);
+        } else if constexpr (Source == QXFormatXRGB8888 && Destination == QXFormatXRGB8888) {
+            // The trip through a colour sets the unused top byte.
+            for (int i = 0; i < count; ++i, from += 4, to += 4) {
+                const std::uint32_t colour = loadPixelBytes<4>(from) | 0xFF000000u;
+                if constexpr (Masked) {
+                    if ((colour & 0xFFFFFF) == key) continue;
+                }
+                storePixelBytes<4>(to, colour);
+            }
+        } else if constexpr (isConvertibleFormat(Destination)) {
             for (int i = 0; i < count; ++i, from += inBytes, to += outBytes) {
                 const QXColour colour = toColour(Source, loadPixelBytes<inBytes>(from));
                 if constexpr (Masked) {
@@ -128,11 +147,13 @@ CopyRowFn copyRowFor(int sourceFormat, int destinationFormat, bool masked) {
     return kCopyRows[(slotOf(sourceFormat) * kSlots + slotOf(destinationFormat)) * 2 + (masked ? 1 : 0)];
 }
 
+// The first row pixel by pixel, every other row a copy of it.
 template <int Bytes> void fillRows(std::uint8_t* row, int pitch, int w, int h, std::uint32_t pixel) {
-    for (; h > 0; --h, row += pitch) {
-        std::uint8_t* at = row;
-        for (int i = 0; i < w; ++i, at += Bytes) storePixelBytes<Bytes>(at, pixel);
-    }
+    if (h <= 0 || w <= 0) return;
+    std::uint8_t* at = row;
+    for (int i = 0; i < w; ++i, at += Bytes) storePixelBytes<Bytes>(at, pixel);
+    const std::size_t rowBytes = std::size_t(w) * Bytes;
+    for (std::uint8_t* next = row + pitch; --h > 0; next += pitch) std::memcpy(next, row, rowBytes);
 }
 
 // For a copy within one row of one store, destination right of the source:

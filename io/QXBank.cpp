@@ -1,24 +1,32 @@
 #include "io/QXBank.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "io/QXStream.h"
+#include "runtime/QXMemory.h"
 #include "runtime/QXRegistry.h"
 
 namespace {
 constexpr int kSpareBytes = 10;
 }
 
-QXBank::QXBank(int bankSize) : size(bankSize < 0 ? 0 : bankSize) {
-    capacity = size + kSpareBytes;
-    data = new std::uint8_t[static_cast<std::size_t>(capacity)];
-    std::memset(data, 0, static_cast<std::size_t>(size));
+QXBank* QXBank::create(int requested) {
+    const int size = requested < 0 ? 0 : requested;
+    // The spare bytes are slack: a bank near the size limit goes without them.
+    const std::int64_t capacity = std::min<std::int64_t>(std::int64_t(size) + kSpareBytes, kMaxBlockBytes);
+    auto* memory = static_cast<std::uint8_t*>(allocateBytes(capacity, true));
+    if (!memory) outOfMemory();
+    return new QXBank(memory, size, static_cast<int>(capacity));
 }
+
+QXBank::QXBank(std::uint8_t* memory, int bankSize, int bankCapacity)
+    : data(memory), size(bankSize), capacity(bankCapacity) {}
 
 QXBank::QXBank() = default;
 
 QXBank::~QXBank() {
-    if (!isView()) delete[] data;
+    if (!isView()) freeBytes(data);
 }
 
 void QXBank::setData(void* memory, int viewSize) {
@@ -27,24 +35,32 @@ void QXBank::setData(void* memory, int viewSize) {
     size = memory ? viewSize : 0;
 }
 
-void QXBank::reserve(int newCapacity) {
+void QXBank::reserve(std::int64_t newCapacity) {
     if (isView()) runtimeError("Bank cannot be resized");
     if (newCapacity <= capacity) return;
-    auto* memory = new std::uint8_t[static_cast<std::size_t>(newCapacity)];
+    auto* memory = static_cast<std::uint8_t*>(allocateBytes(newCapacity, false));
+    if (!memory) outOfMemory();
     std::memcpy(memory, data, static_cast<std::size_t>(size));
-    delete[] data;
+    freeBytes(data);
     data = memory;
-    capacity = newCapacity;
+    capacity = static_cast<int>(newCapacity);
 }
 
 void QXBank::resize(int newSize) {
     if (isView()) runtimeError("Bank cannot be resized");
     if (newSize < 0) newSize = 0;
     if (newSize > capacity) {
-        // Growth by half again plus 10, computed without overflowing 32 bits.
-        std::int64_t wanted = std::int64_t(newSize) + newSize / 2 + kSpareBytes;
-        if (wanted > INT32_MAX) wanted = INT32_MAX;
-        reserve(static_cast<int>(wanted));
+        // Growth by half again plus 10, computed in 64 bits and kept to the
+        // size limit; when that much cannot be had, exactly what is needed.
+        const std::int64_t wanted = std::min<std::int64_t>(std::int64_t(newSize) + newSize / 2 + kSpareBytes, kMaxBlockBytes);
+        auto* memory = static_cast<std::uint8_t*>(allocateBytes(wanted, false));
+        std::int64_t got = wanted;
+        if (!memory) memory = static_cast<std::uint8_t*>(allocateBytes(got = newSize, false));
+        if (!memory) outOfMemory();
+        std::memcpy(memory, data, static_cast<std::size_t>(size));
+        freeBytes(data);
+        data = memory;
+        capacity = static_cast<int>(got);
     }
     if (newSize > size) std::memset(data + size, 0, static_cast<std::size_t>(newSize - size));
     size = newSize;
@@ -73,7 +89,7 @@ template <class T> void poke(int handle, int offset, T value) {
     std::memcpy(bank->data + offset, &value, sizeof(T));
 }
 
-int QXCALL CreateBank(int size) { return handleOf(new QXBank(size)); }
+int QXCALL CreateBank(int size) { return handleOf(QXBank::create(size)); }
 
 void QXCALL FreeBank(int handle) {
     if (handle) release(checkBank(handle));

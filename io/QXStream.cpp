@@ -1,13 +1,12 @@
 #include "io/QXStream.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
-#include <new>
-#include <string>
 
 #include "core/QXString.h"
+#include "runtime/QXMemory.h"
 #include "runtime/QXRegistry.h"
 
 namespace {
@@ -37,61 +36,74 @@ void writeValue(QXStream& stream, std::uint32_t value, int size) {
     stream.write(bytes, size);
 }
 
-[[noreturn]] void outOfMemory() { runtimeError("Out of memory"); }
-
-// A byte buffer that only grows as far as data has arrived. Allocation
-// failure is reported to the caller rather than thrown.
-class GrowingBuffer {
+// Memory the encodings fill while they call into streams. A stream's read or
+// write may end in a runtime error, and that leaves through a jump which skips
+// destructors (see QXError.h): so the memory belongs to a buffer in static
+// storage, never to the frame, and the next call reuses it. Program thread only.
+class ScratchBuffer {
 public:
-    GrowingBuffer() = default;
-    GrowingBuffer(const GrowingBuffer&) = delete;
-    GrowingBuffer& operator=(const GrowingBuffer&) = delete;
-    ~GrowingBuffer() { std::free(data_); }
+    constexpr ScratchBuffer() = default;
+    ~ScratchBuffer() { freeBytes(data_); }
+    ScratchBuffer(const ScratchBuffer&) = delete;
+    ScratchBuffer& operator=(const ScratchBuffer&) = delete;
 
-    // Zero-filled: bytes that never arrive read as 0.
-    bool allocateZeroed(int size) {
-        data_ = static_cast<char*>(std::calloc(size, 1));
-        capacity_ = data_ ? size : 0;
-        return data_ != nullptr;
-    }
-    bool growTo(int size) {
-        void* grown = std::realloc(data_, size);
+    // At least `bytes` bytes, the current contents kept; false when they cannot be had.
+    bool reserve(std::int64_t bytes) {
+        if (bytes <= capacity_) return true;
+        if (bytes > kMaxBlockBytes) return false;
+        void* grown = std::realloc(data_, static_cast<std::size_t>(bytes));
         if (!grown) return false;
         data_ = static_cast<char*>(grown);
-        capacity_ = size;
+        capacity_ = bytes;
         return true;
     }
+    // Gives back a large block, whether its last user finished or was cut short.
+    void trim() {
+        if (capacity_ <= kKeptBytes) return;
+        freeBytes(data_);
+        data_ = nullptr;
+        capacity_ = 0;
+    }
     char* data() const { return data_; }
-    int capacity() const { return capacity_; }
+    std::int64_t capacity() const { return capacity_; }
 
 private:
+    static constexpr std::int64_t kKeptBytes = 64 * 1024;
     char* data_ = nullptr;
-    int capacity_ = 0;
+    std::int64_t capacity_ = 0;
 };
 
+constinit ScratchBuffer stringScratch;
+constinit ScratchBuffer lineScratch;
+constinit ScratchBuffer copyScratch;
+
 // The next capacity: doubles (at least one first chunk more), never past `limit`.
-int nextCapacity(int capacity, int limit) {
-    int step = capacity < kStreamStringFirstChunk ? kStreamStringFirstChunk : capacity;
+std::int64_t nextCapacity(std::int64_t capacity, std::int64_t limit) {
+    std::int64_t step = capacity < kStreamStringFirstChunk ? kStreamStringFirstChunk : capacity;
     return limit - capacity <= step ? limit : capacity + step;
 }
 
-enum class StringRead { Done, OutOfMemory };
-
-// Reads up to `length` bytes into `buffer`; `received` counts what arrived.
-StringRead readStringBody(QXStream& stream, int length, GrowingBuffer& buffer, int& received) {
-    received = 0;
-    if (!buffer.allocateZeroed(length < kStreamStringFirstChunk ? length : kStreamStringFirstChunk))
-        return StringRead::OutOfMemory;
+// Reads up to `length` bytes into the string scratch buffer; returns how
+// many arrived, or -1 when memory ran out. The first chunk is zero-filled:
+// bytes of a short string that never arrive read as 0.
+int readStringBody(QXStream& stream, int length) {
+    const std::int64_t first = length < kStreamStringFirstChunk ? length : kStreamStringFirstChunk;
+    if (!stringScratch.reserve(first)) return -1;
+    std::memset(stringScratch.data(), 0, static_cast<std::size_t>(first));
+    std::int64_t capacity = first;
+    int received = 0;
     while (received < length) {
-        if (received == buffer.capacity() && !buffer.growTo(nextCapacity(buffer.capacity(), length)))
-            return StringRead::OutOfMemory;
-        int wanted = buffer.capacity() - received;
-        int got = stream.read(buffer.data() + received, wanted);
+        if (received == capacity) {
+            capacity = nextCapacity(capacity, length);
+            if (!stringScratch.reserve(capacity)) return -1;
+        }
+        const int wanted = static_cast<int>(capacity - received);
+        const int got = stream.read(stringScratch.data() + received, wanted);
         if (got <= 0) break;
         received += got < wanted ? got : wanted;
         if (got < wanted) break;  // the stream has nothing more for now
     }
-    return StringRead::Done;
+    return received;
 }
 
 }  // namespace
@@ -105,54 +117,48 @@ QXString* readStreamString(QXStream& stream) {
     int length = static_cast<int>(decodeLittleEndian(prefix, 4));
     if (length <= 0) return emptyString();
 
-    QXString* result = nullptr;
-    StringRead outcome;
-    {
-        GrowingBuffer buffer;
-        int received = 0;
-        outcome = readStringBody(stream, length, buffer, received);
-        if (outcome == StringRead::Done) {
-            // A short string keeps its announced length (the missing bytes are
-            // zero); a long one that breaks off keeps only what arrived, so a
-            // bogus length never costs memory the data did not bring.
-            int size = received == length || length <= kStreamStringFirstChunk ? length : received;
-            result = received > 0 ? new QXString(buffer.data(), size) : emptyString();
-        }
+    stringScratch.trim();
+    const int received = readStringBody(stream, length);
+    if (received < 0) {
+        stringScratch.trim();
+        outOfMemory();
     }
-    if (outcome == StringRead::OutOfMemory) outOfMemory();
+    // A short string keeps its announced length (the missing bytes are
+    // zero); a long one that breaks off keeps only what arrived, so a bogus
+    // length never costs memory the data did not bring.
+    const int size = received == length || length <= kStreamStringFirstChunk ? length : received;
+    QXString* result = received > 0 ? QXString::fromBytes(stringScratch.data(), size) : emptyString();
+    stringScratch.trim();
     return result;
 }
 
 QXString* readStreamLine(QXStream& stream) {
-    // Most lines fit the local buffer; longer ones spill into `spill`.
+    // Most lines fit the local buffer; longer ones go on in the line scratch buffer.
     char local[256];
     int used = 0;
-    std::string spill;
-    QXString* result = nullptr;
-    bool exhausted = false;
-    try {
-        unsigned char byte;
-        while (stream.read(&byte, 1) == 1 && byte != '\n') {
-            if (byte == '\r') continue;
-            if (used == static_cast<int>(sizeof local)) {
-                spill.append(local, sizeof local);
-                used = 0;
+    std::int64_t spilled = 0;
+    lineScratch.trim();
+    unsigned char byte;
+    while (stream.read(&byte, 1) == 1 && byte != '\n') {
+        if (byte == '\r') continue;
+        if (used == static_cast<int>(sizeof local)) {
+            if (spilled + used > lineScratch.capacity()) {
+                // Doubles, so a long line costs few copies.
+                const std::int64_t wanted = std::max<std::int64_t>(lineScratch.capacity() * 2, spilled + used + 4096);
+                if (spilled + used > QXString::kMaxLength || !lineScratch.reserve(std::min(wanted, kMaxBlockBytes)))
+                    outOfMemory();
             }
-            local[used++] = static_cast<char>(byte);
+            std::memcpy(lineScratch.data() + spilled, local, sizeof local);
+            spilled += used;
+            used = 0;
         }
-        if (spill.empty()) {
-            result = used == 0 ? emptyString() : new QXString(local, used);
-        } else {
-            spill.append(local, static_cast<std::size_t>(used));
-            result = new QXString(spill.data(), static_cast<int>(spill.size()));
-        }
-    } catch (const std::bad_alloc&) {
-        exhausted = true;
+        local[used++] = static_cast<char>(byte);
     }
-    if (exhausted) {
-        std::string().swap(spill);
-        outOfMemory();
-    }
+    if (spilled == 0) return used == 0 ? emptyString() : QXString::fromBytes(local, used);
+    if (spilled + used > QXString::kMaxLength || !lineScratch.reserve(spilled + used)) outOfMemory();
+    std::memcpy(lineScratch.data() + spilled, local, static_cast<std::size_t>(used));
+    QXString* result = QXString::fromBytes(lineScratch.data(), static_cast<int>(spilled + used));
+    lineScratch.trim();
     return result;
 }
 
@@ -207,13 +213,17 @@ void QXCALL CopyStream(int sourceHandle, int destinationHandle, int bufferSize) 
     QXStream& source = streamOf(sourceHandle);
     QXStream& destination = streamOf(destinationHandle);
     if (bufferSize < kMinCopyBuffer || bufferSize > kMaxCopyBuffer) runtimeError("Illegal CopyStream buffer size");
-    std::unique_ptr<char[]> buffer(new (std::nothrow) char[bufferSize]);
-    if (!buffer) outOfMemory();
+    // Either stream may end the program with an error mid-copy: the buffer
+    // is the static scratch one, so nothing is left to free.
+    copyScratch.trim();
+    if (!copyScratch.reserve(bufferSize)) outOfMemory();
+    char* buffer = copyScratch.data();
     while (!source.eof() && !destination.eof()) {
-        int got = source.read(buffer.get(), bufferSize);
-        if (got > 0) destination.write(buffer.get(), got);
+        int got = source.read(buffer, bufferSize);
+        if (got > 0) destination.write(buffer, got);
         if (got < bufferSize) break;
     }
+    copyScratch.trim();
 }
 
 const QXSymbol commands[] = {

@@ -122,7 +122,13 @@ bool QXNetGame::receive() {
             return true;
         }
         QXNetReceipt receipt;
-        if (!fetch(receipt)) return false;
+        const Fetch fetched = fetch(receipt);
+        // A message too large to take would block every later one: it goes.
+        if (fetched == Fetch::TooLarge) {
+            if (!session_->discardNext()) return false;
+            continue;
+        }
+        if (fetched == Fetch::Nothing) return false;
         if (receipt.from == kNetSystemSender)
             takeSystemMessage(receipt.size);
         else
@@ -131,18 +137,18 @@ bool QXNetGame::receive() {
     return true;
 }
 
-bool QXNetGame::fetch(QXNetReceipt& receipt) {
+QXNetGame::Fetch QXNetGame::fetch(QXNetReceipt& receipt) {
     for (int attempt = 0; attempt < kReceiveAttempts; ++attempt) {
         receipt = session_->receive(receiveBuffer_.data(), receiveBuffer_.size());
         if (receipt.status == QXNetReceipt::Status::Received) {
             receipt.size = std::min(receipt.size, receiveBuffer_.size());
-            return true;
+            return Fetch::Got;
         }
         if (receipt.status != QXNetReceipt::Status::BufferTooSmall || receipt.size <= receiveBuffer_.size())
-            return false;
-        if (!growNetBuffer(receiveBuffer_, receipt.size, kMaxMessageBytes)) return false;
+            return Fetch::Nothing;
+        if (!growNetBuffer(receiveBuffer_, receipt.size, kMaxMessageBytes)) return Fetch::TooLarge;
     }
-    return false;
+    return Fetch::Nothing;
 }
 
 void QXNetGame::takeSystemMessage(std::size_t size) {

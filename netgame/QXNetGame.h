@@ -55,6 +55,9 @@ public:
                       std::size_t size) = 0;
     // Takes the next waiting message into `buffer` unless it does not fit.
     virtual QXNetReceipt receive(std::uint8_t* buffer, std::size_t capacity) = 0;
+    // Throws away the next waiting message unread (one too large to take);
+    // false when nothing was thrown away.
+    virtual bool discardNext() { return false; }
     // Reads a system message received into `bytes`.
     virtual QXNetSystemEvent systemEvent(const std::uint8_t* bytes, std::size_t size) = 0;
 };
@@ -88,7 +91,7 @@ class QXNetGame {
 public:
     static constexpr std::size_t kInitialBufferBytes = 1024;
     // Neither buffer grows beyond this: a larger message is not sent, and one
-    // that a peer sent stays unread.
+    // that a peer sent is thrown away unread.
     static constexpr std::size_t kMaxMessageBytes = std::size_t{16} << 20;
 
     // Module start: the service, both buffers at their first size, no game.
@@ -125,7 +128,8 @@ public:
 
 private:
     bool announceUnknownPlayers();
-    bool fetch(QXNetReceipt& receipt);
+    enum class Fetch { Got, Nothing, TooLarge };
+    Fetch fetch(QXNetReceipt& receipt);
     void takeSystemMessage(std::size_t size);
     void takeProgramMessage(std::size_t size);
 

@@ -16,6 +16,10 @@ constexpr GUID kDirectPlay4A = {0x0AB1C531, 0x4745, 0x11D1, {0xA7, 0xA1, 0x00, 0
 // refuses ANSI address data on some DirectPlay implementations.
 constexpr GUID kDirectPlayLobby3A = {0x2DB72491, 0x652C, 0x11D1, {0xA7, 0xA8, 0x00, 0x00, 0xF8, 0x03, 0xAB, 0xFC}};
 // DirectPlay's TCP/IP service provider and its internet address (ANSI text).
+// This is the identifier DirectPlay registers for its TCP/IP provider (the
+// one EnumConnections reports); {55E95EE0-8E26-11CF-960C-0080C7534E82} names
+// no provider, and CreateAddress with it gives an address that
+// InitializeConnection refuses.
 constexpr GUID kTcpIpProvider = {0x36E95EE0, 0x8577, 0x11CF, {0x96, 0x0C, 0x00, 0x80, 0xC7, 0x53, 0x4E, 0x82}};
 constexpr GUID kInternetAddress = {0xC4A54DA0, 0xE0AF, 0x11CF, {0x9C, 0x4E, 0x00, 0xA0, 0xC9, 0x05, 0x42, 0x5E}};
 
@@ -76,14 +80,15 @@ Win32DPNetGame::Win32DPNetGame() { registerModule("Win32DPNetGame", nullptr, nul
 QX_MODULE_INSTANCE(Win32DPNetGame, 15);
 
 bool Win32DPNetGame::startup() {
-    library_ = LoadLibraryA("dplayx.dll");
+    // Without Winsock the built-in service fails each game it is asked for;
+    // without DirectPlay (not installed on current Windows) the dialog
+    // offers only the built-in service. Neither stops the program.
+    socketsStarted_ = sockets_.start();
+    library_ = LoadLibraryA(directPlayLibrary_);
     if (library_)
         lobbyCreate_ = reinterpret_cast<LobbyCreateFn>(
             reinterpret_cast<void*>(GetProcAddress(library_, "DirectPlayLobbyCreateA")));
-    if (!lobbyCreate_) {
-        unload();
-        return false;
-    }
+    if (!lobbyCreate_) unload();
     try {
         netGame().open(this);
     } catch (const std::bad_alloc&) {
@@ -96,6 +101,8 @@ bool Win32DPNetGame::startup() {
 void Win32DPNetGame::shutdown() {
     netGame().close();
     unload();
+    if (socketsStarted_) sockets_.stop();
+    socketsStarted_ = false;
 }
 
 void Win32DPNetGame::unload() {
@@ -109,6 +116,7 @@ void Win32DPNetGame::unload() {
 // ---------------------------------------------------------------- DirectPlay objects
 
 Win32DPPtr<IDirectPlay4A> Win32DPNetGame::createDirectPlay() {
+    if (!lobbyCreate_) return {};
     // COM starts with the first DirectPlay object, not with every program. A
     // thread that already runs COM in another mode can still create objects.
     if (!comStarted_) comStarted_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
@@ -145,6 +153,23 @@ Win32DPPtr<IDirectPlay4A> Win32DPNetGame::connectTcpIp(const std::string& host) 
 // ---------------------------------------------------------------- the service
 
 QXNetOpened Win32DPNetGame::host(std::string_view gameName) {
+    if (!socketsStarted_) return {};
+    std::unique_ptr<QXNetNode> node = QXNetNode::host(sockets_, cText(gameName));
+    if (!node) return {};
+    return {kNetCreated, std::move(node)};
+}
+
+QXNetOpened Win32DPNetGame::join(std::string_view gameName, std::string_view address) {
+    if (!socketsStarted_) return {};
+    const auto target = parseNetHostPort(address);
+    std::uint32_t ip = 0;
+    if (!target || target->host.empty() || !sockets_.resolve(target->host, ip)) return {};
+    std::unique_ptr<QXNetNode> node = QXNetNode::join(sockets_, cText(gameName), ip, target->port);
+    if (!node) return {};
+    return {kNetJoined, std::move(node)};
+}
+
+QXNetOpened Win32DPNetGame::hostDirectPlay(std::string_view gameName) {
     Win32DPPtr<IDirectPlay4A> directPlay = connectTcpIp("");
     if (!directPlay) return {};
     const std::string name = cText(gameName);
@@ -153,7 +178,7 @@ QXNetOpened Win32DPNetGame::host(std::string_view gameName) {
     return {kNetCreated, std::make_unique<Win32DPNetGameSession>(std::move(directPlay))};
 }
 
-QXNetOpened Win32DPNetGame::join(std::string_view gameName, std::string_view address) {
+QXNetOpened Win32DPNetGame::joinDirectPlay(std::string_view gameName, std::string_view address) {
     Win32DPPtr<IDirectPlay4A> directPlay = connectTcpIp(cText(address));
     if (!directPlay) return {};
     std::vector<Win32DPGameRecord> games;

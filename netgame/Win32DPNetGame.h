@@ -1,8 +1,10 @@
 #pragma once
-// The net game module over DirectPlay 4 with its lobby: DirectPlay objects
-// are created through COM, the lobby through "dplayx.dll", loaded when the
-// module starts. While it runs, the module is the service that hosts, joins
-// and chooses games for the net game commands.
+// The net game module. While it runs it is the service that hosts, joins
+// and chooses games for the net game commands: HostNetGame and JoinNetGame
+// use the built-in game service over Winsock (QXNetNode); the dialog offers
+// that service first and DirectPlay 4's connections after it, where
+// "dplayx.dll" is present. DirectPlay objects are created through COM, the
+// lobby through "dplayx.dll", loaded (if it is there) when the module starts.
 
 #include <windows.h>
 #include <dplay.h>
@@ -11,10 +13,12 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "netgame/QXNetGame.h"
 #include "netgame/Win32DPNetGameSession.h"
+#include "netgame/win32/Win32NetSockets.h"
 #include "runtime/QXModule.h"
 
 // A game found by a session enumeration.
@@ -44,18 +48,34 @@ class Win32DPNetGame : public QXModule, private QXNetService {
 public:
     Win32DPNetGame();
 
-    // Loads the lobby from "dplayx.dll" (failing without it) and makes the
-    // net game ready.
+    // Starts Winsock for the built-in service, loads the lobby from
+    // "dplayx.dll" where it is present, and makes the net game ready.
     bool startup() override;
     // Stops the game, frees the net game's buffers, COM and the library.
     void shutdown() override;
 
-    // A new DirectPlay object, or none. The first one starts COM on this
+    // The library DirectPlay is loaded from at the next start (tests name
+    // one that is missing to see the module start without DirectPlay).
+    void setDirectPlayLibrary(const char* name) { directPlayLibrary_ = name; }
+    // Where the dialog looks for games of the built-in service: the local
+    // network's broadcast address and this machine, unless tests say else.
+    void setDiscoveryTargets(std::vector<std::uint32_t> targets) { discoveryTargets_ = std::move(targets); }
+    const std::vector<std::uint32_t>& discoveryTargets() const { return discoveryTargets_; }
+    // True when DirectPlay's lobby was found at start.
+    bool hasDirectPlay() const { return lobbyCreate_ != nullptr; }
+    // The sockets of the built-in service.
+    Win32NetSockets& sockets() { return sockets_; }
+
+    // A new DirectPlay object, or none (always none without DirectPlay). The first one starts COM on this
     // thread (until the module stops).
     Win32DPPtr<IDirectPlay4A> createDirectPlay();
     // A new DirectPlay object initialised for TCP/IP at `host` (the empty
     // text to host a game), or none.
     Win32DPPtr<IDirectPlay4A> connectTcpIp(const std::string& host);
+    // Hosting and joining over DirectPlay's TCP/IP connection, for where
+    // DirectPlay is chosen.
+    QXNetOpened hostDirectPlay(std::string_view gameName);
+    QXNetOpened joinDirectPlay(std::string_view gameName, std::string_view address);
 
 private:
     using LobbyCreateFn = HRESULT(WINAPI*)(LPGUID, LPDIRECTPLAYLOBBYA*, IUnknown*, LPVOID, DWORD);
@@ -69,6 +89,10 @@ private:
     bool tcpIpAddress(const std::string& host, std::vector<std::uint8_t>& address) const;
     void unload();
 
+    Win32NetSockets sockets_;
+    const char* directPlayLibrary_ = "dplayx.dll";
+    std::vector<std::uint32_t> discoveryTargets_{0xFFFFFFFFu, 0x7F000001u};
+    bool socketsStarted_ = false;
     HMODULE library_ = nullptr;
     LobbyCreateFn lobbyCreate_ = nullptr;
     bool comStarted_ = false;

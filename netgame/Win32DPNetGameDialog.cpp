@@ -88,6 +88,11 @@ QXNetOpened Win32DPNetGameDialog::run() {
     DialogBoxIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(words.data()), nullptr,
                             procedure, reinterpret_cast<LPARAM>(this));
     window_ = nullptr;
+    return takeGame();
+}
+
+QXNetOpened Win32DPNetGameDialog::takeGame() {
+    if (result_ != kNetNoGame && node_) return {result_, std::move(node_)};
     if (result_ == kNetNoGame || !directPlay_) return {};
     return {result_, std::make_unique<Win32DPNetGameSession>(std::move(directPlay_))};
 }
@@ -124,7 +129,12 @@ INT_PTR Win32DPNetGameDialog::handle(UINT message, WPARAM wParam, LPARAM) {
         command(LOWORD(wParam), HIWORD(wParam));
         return TRUE;
     case WM_TIMER:
-        if (wParam == kRefreshTimer && timerRunning_) refreshGames(true);
+        if (wParam == kRefreshTimer && timerRunning_) {
+            if (builtInChosen())
+                refreshFoundGames();
+            else
+                refreshGames(true);
+        }
         return TRUE;
     case WM_DESTROY:
         stopTimer();
@@ -174,7 +184,10 @@ void Win32DPNetGameDialog::open() {
 
 void Win32DPNetGameDialog::listConnections() {
     connections_.clear();
-    connections_.push_back({"<no connection>", {}});
+    connections_.push_back({"<no connection>", {}, false});
+    connections_.push_back({kBuiltInConnection, {}, true});
+    // Without DirectPlay the built-in service is the only connection.
+    if (!module_.hasDirectPlay()) return;
     Win32DPPtr<IDirectPlay4A> directPlay = module_.createDirectPlay();
     if (!directPlay) {
         tell("Error opening DirectPlay", "DirectPlay Error", kWarning);
@@ -206,6 +219,8 @@ BOOL CALLBACK Win32DPNetGameDialog::addConnection(LPCGUID, LPVOID address, DWORD
 void Win32DPNetGameDialog::reset() {
     stopTimer();
     directPlay_.reset();
+    discovery_.reset();
+    found_.clear();
     games_.clear();
     SendMessageA(control(kConnectionList), CB_SETCURSEL, 0, 0);
     SetDlgItemTextA(window_, kNameField, "");
@@ -217,7 +232,25 @@ void Win32DPNetGameDialog::chooseConnection(int index) {
     if (index < 0 || static_cast<std::size_t>(index) >= connections_.size()) return;
     stopTimer();
     directPlay_.reset();
+    discovery_.reset();
+    found_.clear();
     Connection& connection = connections_[static_cast<std::size_t>(index)];
+    if (connection.builtIn) {
+        discovery_ = std::make_unique<QXNetDiscovery>(module_.sockets());
+        if (!discovery_->open()) {
+            discovery_.reset();
+            tell("Unable to open " + connection.name, "DirPlay Error", kWarning);
+            reset();
+            return;
+        }
+        discovery_->ask(module_.discoveryTargets());
+        // Games on this machine answer at once; others by the next refresh.
+        Sleep(50);
+        refreshFoundGames();
+        EnableWindow(control(kNameField), TRUE);
+        EnableWindow(control(kCreateButton), TRUE);
+        return;
+    }
     directPlay_ = module_.createDirectPlay();
     const HRESULT result =
         directPlay_ ? directPlay_->InitializeConnection(connection.address.data(), 0) : E_FAIL;
@@ -257,8 +290,39 @@ bool Win32DPNetGameDialog::refreshGames(bool byTimer) {
     return true;
 }
 
+void Win32DPNetGameDialog::refreshFoundGames() {
+    if (!discovery_) return;
+    discovery_->poll();
+    HWND list = control(kGameList);
+    EnableWindow(list, TRUE);
+    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    found_.clear();
+    for (const QXNetDiscovery::Game& game : discovery_->games()) {
+        found_.push_back({game.name, game.address});
+        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(game.name.c_str()));
+    }
+    if (found_.empty()) {
+        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("<no games found>"));
+        EnableWindow(list, FALSE);
+    }
+    // The answers to this round are read at the next refresh.
+    discovery_->ask(module_.discoveryTargets());
+    startTimer();
+}
+
 void Win32DPNetGameDialog::joinSelectedGame() {
     const LRESULT selected = SendMessageA(control(kGameList), LB_GETCURSEL, 0, 0);
+    if (builtInChosen()) {
+        if (selected < 0 || static_cast<std::size_t>(selected) >= found_.size()) return;
+        const FoundGame& game = found_[static_cast<std::size_t>(selected)];
+        node_ = QXNetNode::join(module_.sockets(), game.name, game.address.ip, game.address.port);
+        if (!node_) {
+            tell("Unable to join game", "DirPlay Error", kWarning);
+            return;
+        }
+        end(kNetJoined);
+        return;
+    }
     if (!directPlay_ || selected < 0 || static_cast<std::size_t>(selected) >= games_.size()) return;
     DPSESSIONDESC2 description = joinGameDescription(games_[static_cast<std::size_t>(selected)].instance);
     if (FAILED(directPlay_->Open(&description, DPOPEN_JOIN))) {
@@ -275,6 +339,15 @@ void Win32DPNetGameDialog::createGame() {
         tell("Please enter a name for the new game", "DirectPlay Request", kUrgentRequest);
         return;
     }
+    if (builtInChosen()) {
+        node_ = QXNetNode::host(module_.sockets(), name);
+        if (!node_) {
+            tell("Unable to create new game", "DirPlay Error", kWarning);
+            return;
+        }
+        end(kNetCreated);
+        return;
+    }
     DPSESSIONDESC2 description = newGameDescription(name);
     if (!directPlay_ || FAILED(directPlay_->Open(&description, DPOPEN_CREATE))) {
         tell("Unable to create new game", "DirPlay Error", kWarning);
@@ -285,7 +358,11 @@ void Win32DPNetGameDialog::createGame() {
 
 void Win32DPNetGameDialog::end(int result) {
     stopTimer();
-    if (result == kNetNoGame) directPlay_.reset();
+    discovery_.reset();
+    if (result == kNetNoGame) {
+        directPlay_.reset();
+        node_.reset();
+    }
     result_ = result;
     if (modal_) EndDialog(window_, result);
 }
@@ -305,5 +382,5 @@ void Win32DPNetGameDialog::tell(const std::string& text, const char* caption, UI
     const bool refreshing = timerRunning_;
     stopTimer();
     MessageBoxA(window_, text.c_str(), caption, flags);
-    if (refreshing && directPlay_) startTimer();
+    if (refreshing && (directPlay_ || discovery_)) startTimer();
 }

@@ -1,16 +1,19 @@
 #pragma once
-// The dialog of StartNetGame: the user picks a DirectPlay connection, then
-// joins one of the games found through it (double click) or creates a new
-// one by name. While a connection is chosen the game list is refreshed
-// every second.
+// The dialog of StartNetGame: the user picks a connection (the built-in game
+// service first, then DirectPlay's where DirectPlay works), then joins one
+// of the games found through it (double click) or creates a new one by
+// name. While a connection is chosen the game list is refreshed every
+// second; the built-in service finds games by asking the network.
 
 #include <windows.h>
 #include <dplay.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "netgame/QXNetGame.h"
+#include "netgame/QXNetNode.h"
 #include "netgame/Win32DPNetGame.h"
 
 class Win32DPNetGameDialog {
@@ -37,12 +40,25 @@ public:
     HWND window() const { return window_; }
     // How the dialog ended: 0 until it ends with a game.
     int result() const { return result_; }
+    // The game the dialog ended with (once), or no game.
+    QXNetOpened takeGame();
 
 private:
     struct Connection {
         std::string name;
-        std::vector<std::uint8_t> address;  // empty for "<no connection>"
+        std::vector<std::uint8_t> address;  // empty for "<no connection>" and the built-in service
+        bool builtIn = false;
     };
+    // A game of the built-in service, as discovery found it.
+    struct FoundGame {
+        std::string name;
+        QXNetEndpoint address;
+    };
+
+public:
+    static constexpr const char* kBuiltInConnection = "Quelt game service (TCP/IP)";
+
+private:
 
     static INT_PTR CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static BOOL CALLBACK addConnection(LPCGUID provider, LPVOID address, DWORD size, LPCDPNAME name, DWORD flags,
@@ -55,6 +71,8 @@ private:
     void reset();
     void chooseConnection(int index);
     bool refreshGames(bool byTimer);
+    void refreshFoundGames();
+    bool builtInChosen() const { return discovery_ != nullptr; }
     void joinSelectedGame();
     void createGame();
     void end(int result);
@@ -73,6 +91,9 @@ private:
     std::vector<Connection> connections_;
     std::vector<Win32DPGameRecord> games_;
     Win32DPPtr<IDirectPlay4A> directPlay_;
+    std::unique_ptr<QXNetDiscovery> discovery_;
+    std::vector<FoundGame> found_;
+    std::unique_ptr<QXNetNode> node_;  // the built-in game joined or created
 };
 
 // The dialog's template, "Start Multiplayer Game", as the words of an

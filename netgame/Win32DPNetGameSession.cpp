@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstring>
 #include <limits>
+#include <memory>
+#include <new>
 #include <string>
 
 namespace {
@@ -142,6 +144,18 @@ QXNetReceipt Win32DPNetGameSession::receive(std::uint8_t* buffer, std::size_t ca
         receipt.size = size;
     }
     return receipt;
+}
+
+bool Win32DPNetGameSession::discardNext() {
+    // DirectPlay hands out a message only whole: it is received into scratch
+    // memory and thrown away.
+    DPID from = 0;
+    DPID to = 0;
+    DWORD size = 0;
+    if (directPlay_->Receive(&from, &to, kReceiveAll, nullptr, &size) != DPERR_BUFFERTOOSMALL || size == 0)
+        return false;
+    std::unique_ptr<std::uint8_t[]> scratch(new (std::nothrow) std::uint8_t[size]);
+    return scratch && SUCCEEDED(directPlay_->Receive(&from, &to, kReceiveAll, scratch.get(), &size));
 }
 
 QXNetSystemEvent Win32DPNetGameSession::systemEvent(const std::uint8_t* bytes, std::size_t size) {

@@ -59,6 +59,7 @@ public:
     bool send(QXNetPlayerId from, QXNetPlayerId to, bool reliable, const std::uint8_t* bytes,
               std::size_t size) override;
     QXNetReceipt receive(std::uint8_t* buffer, std::size_t capacity) override;
+    bool discardNext() override;
     QXNetSystemEvent systemEvent(const std::uint8_t* bytes, std::size_t size) override;
 
 private:

@@ -1,5 +1,15 @@
 #pragma once
 // The two error exits every part of the runtime uses.
+//
+// THE RULE: runtimeError and qxEnd leave through longjmp back into execute,
+// which skips C++ destructors. So no object with a non-trivial destructor
+// (std::string, std::vector, std::unique_ptr, a lock, ...) may be alive in any
+// frame across a call that can raise a runtime error or End: a checkHandle, a
+// stream's read or write, a command, a module start. Finish with such objects
+// (or keep them in static storage) first, then raise the error. Inside a
+// catch handler, only record what happened: raise the error after leaving it.
+// The registry's guard turns a C++ exception that escapes a command into a
+// runtime error in that way.
 
 // Reports a runtime error through the current debugger and ends the program
 // (control returns into execute). Never returns. Messages are cut to 255 characters.

@@ -3,6 +3,7 @@
 // validated against the set of live objects before a command touches them.
 
 #include <cstdint>
+#include <exception>
 
 #include "runtime/QXError.h"
 #include "runtime/QXLiveSet.h"
@@ -29,7 +30,9 @@ public:
 
     // Slot order is part of the binary contract: destructor, destroy, query.
     virtual ~QXObject() {
-        if (refCount != 0) [[unlikely]]
+        // A constructor that throws (out of memory, say) unwinds the object
+        // with its first reference still counted: that is no broken invariant.
+        if (refCount != 0 && std::uncaught_exceptions() == 0) [[unlikely]]
             qxlive::referencedObjectDeleted();
         qxlive::liveObjects.set.erase(this);
     }

@@ -1,7 +1,12 @@
 #include "runtime/QXRegistry.h"
 
+#include <cstring>
+#include <exception>
+#include <new>
 #include <unordered_map>
 #include <vector>
+
+#include "runtime/QXError.h"
 
 namespace {
 const QXSymbolTable* firstTable = nullptr;
@@ -78,3 +83,29 @@ const QXSymbol* findRegisteredSymbol(std::string_view signature) {
             if (signature == s.signature) return &s;
     return nullptr;
 }
+
+// ---------------------------------------------------------------- the guard
+
+namespace {
+// Program thread only, like the commands.
+QXMessage escapedMessage;
+
+void noteText(const char* text) {
+    std::strncpy(escapedMessage.text, text ? text : "", sizeof escapedMessage.text - 1);
+    escapedMessage.text[sizeof escapedMessage.text - 1] = 0;
+}
+}  // namespace
+
+void qxdetail::noteEscapedException() {
+    try {
+        throw;
+    } catch (const std::bad_alloc&) {
+        noteText("Out of memory");
+    } catch (const std::exception& error) {
+        noteText(error.what());
+    } catch (...) {
+        noteText("Unexpected exception");
+    }
+}
+
+void qxdetail::raiseEscapedException() { runtimeError("%s", escapedMessage.text); }

@@ -17,6 +17,7 @@
 #include <string_view>
 #include <type_traits>
 
+
 #if defined(__i386__)
 #define QXCALL __attribute__((stdcall))
 #else
@@ -53,8 +54,38 @@ template <class R, class... A> struct FunctionTypes<R(QXCALL*)(A...)> {
 };
 }  // namespace qxdetail
 
-#define QX_COMMAND(signature, function) \
-    QXSymbol { signature, reinterpret_cast<void*>(&function), qxdetail::FunctionTypes<decltype(&function)>::value }
+// Every registered function is reached through a guard generated with the
+// table: no C++ exception may leave into compiled code, so one that escapes a
+// command or entry point becomes a runtime error ("Out of memory" for a failed
+// allocation). The error is raised after the handler has been left, never by a
+// jump from inside it. The guard holds no object with a destructor, so the
+// runtime errors that commands raise themselves pass through it untouched.
+namespace qxdetail {
+// Called inside the guard's handler: notes what escaped ("Out of memory" for
+// a failed allocation, else the exception's text), raising nothing.
+void noteEscapedException();
+// Called once the handler has been left: raises the noted runtime error.
+[[noreturn]] void raiseEscapedException();
+
+template <auto F, class Fn = decltype(F)> struct Guarded;
+template <auto F, class R, class... A> struct Guarded<F, R(QXCALL*)(A...)> {
+    // Nothing but the call on the hot path: the handling is out of line.
+    static R QXCALL call(A... args) {
+        try {
+            return F(args...);
+        } catch (...) {
+            noteEscapedException();
+        }
+        raiseEscapedException();
+    }
+};
+}  // namespace qxdetail
+
+#define QX_COMMAND(signature, function)                                                 \
+    QXSymbol {                                                                          \
+        signature, reinterpret_cast<void*>(&qxdetail::Guarded<&function>::call),        \
+            qxdetail::FunctionTypes<decltype(&function)>::value                         \
+    }
 #define QX_DATA(name, object) \
     QXSymbol { name, const_cast<void*>(static_cast<const void*>(&object)), "d" }
 

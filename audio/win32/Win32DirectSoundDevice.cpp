@@ -68,7 +68,9 @@ int Win32DirectSoundDevice::writableFrames() {
     // A device that takes bigger bites needs at least one bite queued.
     leadFrames_ = std::clamp(advance + margin_, leadFrames_, kBufferFrames / 2);
     if (writtenFrames_ < playedFrames_) {
-        // Fell behind: go on from where the device plays now.
+        // Fell behind (this thread was not scheduled in time): keep further
+        // ahead from now on, and go on from where the device plays now.
+        leadFrames_ = std::min(2 * leadFrames_, kBufferFrames / 2);
         writtenFrames_ = playedFrames_;
         writeOffset_ = play;
     }

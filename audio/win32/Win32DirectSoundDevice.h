@@ -2,7 +2,7 @@
 // Sound output through DirectSound: one looping secondary buffer of 16-bit
 // stereo that the mixer thread keeps filled a little ahead of the play
 // cursor: 30 ms, or more when the device takes larger bites between two polls
-// (then less would run dry). DirectSound is loaded at run time; without it
+// or the device ran dry once (then less would run dry again). DirectSound is loaded at run time; without it
 // (or without a sound device) open() fails and the engine does not start.
 
 #include <windows.h>

@@ -7,8 +7,17 @@
 
 #include "audio/QXAudioDriver.h"
 #include "audio/engine/QXMixEngine.h"
+#include "audio/engine/QXTrackerSong.h"
 #include "audio/win32/Win32DirectSoundDevice.h"
+#include "audio/engine/QXSoundFile.h"
+#include "audio/win32/Win32MidiSong.h"
+#include "audio/win32/Win32Mp3Source.h"
 
 std::unique_ptr<QXSoundEngine> createPlatformSoundEngine() {
-    return std::make_unique<QXMixEngine>([] { return std::make_unique<Win32DirectSoundDevice>(); });
+    setPlatformSoundOpener(openMp3Source);  // MP3 through the system's ACM codec
+    // MIDI first: it knows its files by their first bytes.
+    std::vector<QXSongLoader> songLoaders{loadMidiSong};
+    if (QXSongLoader tracker = trackerSongLoader()) songLoaders.push_back(tracker);
+    return std::make_unique<QXMixEngine>([] { return std::make_unique<Win32DirectSoundDevice>(); },
+                                         std::move(songLoaders));
 }

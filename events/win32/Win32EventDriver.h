@@ -15,8 +15,8 @@ public:
     // Makes the program's thread a fiber, creates the pump fiber and registers
     // as the event driver. A new program starts with empty queues and state.
     bool startup() override;
-    // Deletes the pump and gives the thread back as it was, so that a later
-    // execute starts afresh.
+    // Leaves the modal loops the pump may be suspended in, deletes the pump
+    // and gives the thread back as it was, so that a later execute starts afresh.
     void shutdown() override;
     // In the program context: lets the pump run (see the class comment). In
     // the pump context it does nothing.
@@ -29,6 +29,12 @@ public:
     // An application resume raised in the pump is delivered once the Windows
     // message queue has been drained.
     void holdResume() { resumePending_ = true; }
+
+    // For leaveModalLoops' thread timer (running on the pump inside a modal
+    // loop): cancels the modes again, and after too many rounds gives up and
+    // hands control back to the program.
+    void closingRound();
+    bool isClosing() const { return closing_; }
 
 private:
     enum Context { kProgramContext = 0, kPumpContext = 1 };
@@ -43,6 +49,13 @@ private:
     // own stack, where the jump back into execute is safe.
     void leavePump(const char* message);
     [[noreturn]] void finishPendingEnd();
+    // The pump may be suspended inside a window procedure, and there inside a
+    // modal loop (moving or sizing a window, a menu). Deleting its fiber there
+    // would leave the thread's window state mid-loop (capture held, menu
+    // mode), so the pump runs once more with the modes cancelled until it is
+    // back in its own loop, or gives up after a bounded number of rounds.
+    void leaveModalLoops();
+    static void cancelModes();
 
     void* fibers_[2] = {};
     Context context_ = kProgramContext;
@@ -53,6 +66,9 @@ private:
     bool endPending_ = false;
     bool endHasMessage_ = false;
     char endMessage_[256] = {};
+    int dispatchDepth_ = 0;  // window procedures of the pump's dispatching under way
+    bool closing_ = false;   // leaveModalLoops runs
+    int closingRounds_ = 0;
 };
 
 extern Win32EventDriver theWin32EventDriver;

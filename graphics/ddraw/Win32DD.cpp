@@ -59,5 +59,8 @@ void Win32DD::shutdown() {
     releaseInterface(dd2_);
     releaseInterface(dd1_);
     level_ = 0;
-    // ddraw.dll stays loaded: surfaces of buffers the program still holds use it.
+    // Surfaces still alive load the library once more each, so it stays
+    // until the last of them is gone.
+    if (library_) FreeLibrary(library_);
+    library_ = nullptr;
 }

@@ -33,3 +33,52 @@ HDC Win32DDGrDriver2D::takeTextDC() {
 void Win32DDGrDriver2D::releaseTextDC() {
     if (auto* surface = dynamic_cast<Win32DDGraphics*>(current().graphics)) surface->releaseDC();
 }
+
+// ---------------------------------------------------------------- plots on a held lock
+
+void Win32DDGrDriver2D::shutdown() {
+    settle();
+    Win32GrDriver2D::shutdown();
+}
+
+void Win32DDGrDriver2D::settle() {
+    if (!held_) return;
+    QXGraphics* graphics = held_;
+    held_ = nullptr;
+    graphics->unlock();
+}
+
+void Win32DDGrDriver2D::contextChanged(QXGrContext*, QXGrContext*) { settle(); }
+
+void Win32DDGrDriver2D::plot(int x, int y) {
+    QXGrContext& c = current();
+    const Q2DRect& v = c.viewport;
+    QXGraphics* graphics = c.graphics;
+    if (x < v.left || x >= v.right || y < v.top || y >= v.bottom || x < 0 || y < 0 || x >= graphics->width ||
+        y >= graphics->height)
+        return;
+    if (held_ != graphics) {
+        settle();
+        heldLock_ = graphics->lock();
+        held_ = graphics;
+    }
+    if (!heldLock_.pixels || !isConvertibleFormat(heldLock_.format)) return;
+    storePixel(heldLock_.format,
+               heldLock_.pixels + std::ptrdiff_t(y) * heldLock_.pitch + std::ptrdiff_t(x) * bytesPerPixel(heldLock_.format),
+               toPixel(heldLock_.format, c.colour));
+}
+
+void Win32DDGrDriver2D::rect(int x, int y, int w, int h, bool solid) {
+    settle();
+    Win32GrDriver2D::rect(x, y, w, h, solid);
+}
+
+void Win32DDGrDriver2D::blit(int x, int y, int w, int h, QXGraphics* source, int sourceX, int sourceY, int flags) {
+    settle();
+    Win32GrDriver2D::blit(x, y, w, h, source, sourceX, sourceY, flags);
+}
+
+void Win32DDGrDriver2D::text(int x, int y, const QXString* string) {
+    settle();
+    Win32GrDriver2D::text(x, y, string);
+}

@@ -13,6 +13,17 @@ public:
     // Flags bit 0: kind 2 (24-bit with a display-format twin); else bit 1:
     // kind 1 (display format); else kind 0 (24-bit system memory).
     QXGraphics* createGraphics(int width, int height, int flags) override;
+    void shutdown() override;
+
+    // Plots store straight into the surface, which stays locked from one plot
+    // to the next; every other primitive, and a change of context, unlocks
+    // it first (so fills, blits and text reach the surface's own blitter).
+    void plot(int x, int y) override;
+    void rect(int x, int y, int w, int h, bool solid) override;
+    void blit(int x, int y, int w, int h, QXGraphics* source, int sourceX, int sourceY, int flags) override;
+    void text(int x, int y, const QXString* text) override;
+    // Gives back the lock that plots hold, if any.
+    void settle();
 
     class Context : public Win32GrContext {
     public:
@@ -24,6 +35,11 @@ protected:
     QXGrContext* newContext(QXGraphics* graphics, QXFont* font) override;
     HDC takeTextDC() override;
     void releaseTextDC() override;
+    void contextChanged(QXGrContext* previous, QXGrContext* current) override;
+
+private:
+    QXGraphics* held_ = nullptr;
+    QXPixelLock heldLock_{};
 };
 
 extern Win32DDGrDriver2D theWin32DDGrDriver2D;

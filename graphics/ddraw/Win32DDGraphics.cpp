@@ -22,6 +22,7 @@ Win32DDGraphics::~Win32DDGraphics() {
     release(twin);
     if (surface) surface->Release();
     if (directDraw_) directDraw_->Release();
+    if (library_) FreeLibrary(library_);
 }
 
 bool Win32DDGraphics::createSurface() {
@@ -52,6 +53,7 @@ Win32DDGraphics* createDDGraphics(int kind, int width, int height) {
     if (!directDraw || width < 1 || height < 1 || kind < kDDSystem24 || kind > kDDSystem24WithTwin)
         runtimeError("Failed to create DirectDraw surface");
     auto* graphics = new Win32DDGraphics(kind, width, height);
+    graphics->library_ = LoadLibraryA("ddraw.dll");
     graphics->directDraw_ = directDraw;
     directDraw->AddRef();
     DDSURFACEDESC2 description{};

@@ -69,6 +69,7 @@ private:
     bool busy() const { return lockCount > 0 || dc != nullptr; }
 
     IDirectDraw7* directDraw_ = nullptr;  // counted while the surface lives
+    HMODULE library_ = nullptr;           // ddraw.dll, loaded once more while the surface lives
 };
 
 // An off-screen surface of kind 0, 1 or 2 (count 1). Stops with "Failed to

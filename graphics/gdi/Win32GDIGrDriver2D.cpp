@@ -84,7 +84,18 @@ HDC Win32GDIGrDriver2D::takeTextDC() {
 
 // ---------------------------------------------------------------- primitives
 
-void Win32GDIGrDriver2D::plot(int x, int y) { rect(x, y, 1, 1, true); }
+// The pixel FillRect would set, stored straight into the DIB (GDI's own
+// queue flushed first so that it lands after earlier drawing). Like GDI, only
+// the store's edges clip it.
+void Win32GDIGrDriver2D::plot(int x, int y) {
+    Context& c = gdiContext();
+    auto* store = static_cast<Win32GDIGraphics*>(c.graphics);
+    Win32DIBGraphics& dib = *store->dib;
+    if (x < 0 || y < 0 || x >= dib.width || y >= dib.height || !dib.pixels) return;
+    GdiFlush();
+    storePixel(dib.format, dib.pixels + std::ptrdiff_t(y) * dib.pitch + std::ptrdiff_t(x) * bytesPerPixel(dib.format),
+               toPixel(dib.format, c.colour));
+}
 
 // GDI would turn a box of negative size around; like the other drivers, it draws nothing.
 void Win32GDIGrDriver2D::rect(int x, int y, int w, int h, bool solid) {

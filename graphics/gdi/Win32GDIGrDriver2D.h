@@ -3,7 +3,7 @@
 // context, held while the context is current. GDI is not clipped to the
 // viewport (only text is), its lines leave out the end point and its ellipses
 // have pixels of their own; rectangles, plots, blits and Cls match the
-// DirectDraw driver's pixels.
+// DirectDraw driver's pixels. Plots store straight into the DIB.
 
 #include "graphics/Win32GrDriver2D.h"
 

@@ -283,10 +283,11 @@ int QXCALL ImageRectOverlap(int image, int x, int y, int rectX, int rectY, int r
 int QXCALL ImageRectCollide(int image, int x, int y, int frame, int rectX, int rectY, int rectWidth,
                             int rectHeight) {
     Q2DImage& target = imageOf(image);
-    const QXCollisionMask& mask = target.collisionMask(frame);
-    return maskMeetsRect(mask, i64(x) - target.handleX, i64(y) - target.handleY, rectX, rectY, rectWidth, rectHeight)
-               ? 1
-               : 0;
+    target.frame(frame);
+    const i64 left = i64(x) - target.handleX, top = i64(y) - target.handleY;
+    // Apart: no mask is built.
+    if (!rectsOverlap(left, top, target.width, target.height, rectX, rectY, rectWidth, rectHeight)) return 0;
+    return maskMeetsRect(target.collisionMask(frame), left, top, rectX, rectY, rectWidth, rectHeight) ? 1 : 0;
 }
 
 const QXSymbol commands[] = {

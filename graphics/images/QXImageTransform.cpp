@@ -44,6 +44,9 @@ QXColour sampleNearest(const QXPixelView& source, float sx, float sy, QXColour m
 }
 
 QXColour sampleBilinear(const QXPixelView& source, float sx, float sy, QXColour maskColour) {
+    // Mapping back can overflow for extreme (but regular) matrices: such a
+    // point is far outside, and so are all four of its neighbours.
+    if (!finite(sx) || !finite(sy)) return maskColour;
     const float u = sx - 0.5f;
     const float v = sy - 0.5f;
     const float fx = u - std::floor(u);

@@ -12,3 +12,7 @@ qx_native_test(qx_images_test
         ${CMAKE_CURRENT_LIST_DIR}/../../tests/unit/ImageTransformTest.cpp
         ${CMAKE_CURRENT_LIST_DIR}/../../tests/unit/ImageLayoutTest.cpp
     LIBS qx_images)
+qx_native_fuzzer(qx_image_rules_fuzzer
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/../../tests/native/ImageRulesFuzzer.cpp
+    LIBS qx_images
+    CORPUS ${CMAKE_CURRENT_LIST_DIR}/../../tests/native/corpus/image_rules)

@@ -2,11 +2,16 @@
 
 #include <mmsystem.h>
 
+#include "events/QXSourceIds.h"
+
 static_assert(std::atomic<int>::is_always_lock_free, "the tick callback may not take a lock");
 
 Win32Timer::Win32Timer(int periodMs, DWORD programThread) : periodMs_(periodMs), programThread_(programThread) {}
 
-Win32Timer::~Win32Timer() { stop(); }
+Win32Timer::~Win32Timer() {
+    stop();
+    dropTickId();
+}
 
 // Runs on the multimedia-timer thread: touches nothing but the count and the
 // program thread's message queue.
@@ -14,11 +19,13 @@ void CALLBACK Win32Timer::onTick(UINT, UINT, DWORD_PTR self, DWORD_PTR, DWORD_PT
     auto* timer = reinterpret_cast<Win32Timer*>(self);
     const int count = timer->count_.fetch_add(1, std::memory_order_relaxed) + 1;
     PostThreadMessageA(timer->programThread_, kTimerTickMessage, static_cast<WPARAM>(count),
-                       reinterpret_cast<LPARAM>(timer));
+                       static_cast<LPARAM>(timer->tickId_));
 }
 
 bool Win32Timer::start() {
     if (timerId_) return true;
+    if (!tickId_) tickId_ = sourceIds().add(this);
+    if (!tickId_) return false;
     // Synchronous kill: once timeKillEvent returns, no callback runs any more.
     timerId_ = timeSetEvent(static_cast<UINT>(periodMs_), 0, &Win32Timer::onTick, reinterpret_cast<DWORD_PTR>(this),
                             TIME_PERIODIC | TIME_CALLBACK_FUNCTION | TIME_KILL_SYNCHRONOUS);
@@ -33,25 +40,13 @@ void Win32Timer::stop() {
 
 void Win32Timer::destroy() {
     stop();
-    discardPendingTicks();
+    dropTickId();
     QXTimer::destroy();
 }
 
-void Win32Timer::discardPendingTicks() {
-    if (GetCurrentThreadId() != programThread_) return;
-    // Removes the posted tick messages of every timer, keeps the others'
-    // aside and posts them again. Without this, a tick still queued could
-    // name a new timer that happens to get this one's address.
-    constexpr int kKeptAtMost = 64;
-    MSG kept[kKeptAtMost];
-    int keptCount = 0;
-    MSG msg;
-    while (keptCount < kKeptAtMost &&
-           PeekMessageA(&msg, reinterpret_cast<HWND>(-1), kTimerTickMessage, kTimerTickMessage,
-                        PM_REMOVE | PM_NOYIELD | PM_QS_POSTMESSAGE)) {
-        if (msg.lParam != reinterpret_cast<LPARAM>(this)) kept[keptCount++] = msg;
-    }
-    for (int i = 0; i < keptCount; ++i) PostThreadMessageA(programThread_, kept[i].message, kept[i].wParam, kept[i].lParam);
+void Win32Timer::dropTickId() {
+    sourceIds().remove(tickId_);
+    tickId_ = 0;
 }
 
 int Win32Timer::ticks() { return count_.load(std::memory_order_relaxed); }

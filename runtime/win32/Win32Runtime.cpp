@@ -97,6 +97,9 @@ QXMessage formatMessage(const char* format, va_list args) {
     return message;
 }
 
+// The jump point of every runtime error and End. What it skips is governed by
+// the rule in QXError.h: no frame between execute and here holds an object
+// with a destructor across the call that raised the error.
 void qxEnd() {
     if (state == kStateEnding) internalError("Recursive qxEnd");
     if (!endJump) internalError("End outside a running program");

@@ -1,9 +1,10 @@
-// libFuzzer target over the WAVE and Ogg Vorbis decoders: any bytes give a
+// libFuzzer target over the WAVE and Ogg Vorbis decoders and MP3 framing: any bytes give a
 // source or none, and reading a source to its end stays within its buffers.
 
 #include <cstddef>
 #include <cstdint>
 
+#include "audio/engine/QXMp3Frames.h"
 #include "audio/engine/QXVorbisDecoder.h"
 #include "audio/engine/QXWavDecoder.h"
 
@@ -16,5 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         wav->read(frames, 64);
     }
     if (auto ogg = openVorbisMemory(data, size)) readWhole(*ogg, kFrameLimit);
+    QXMemoryReader mp3(data, size);
+    findMp3Stream(mp3);
     return 0;
 }

@@ -1,6 +1,15 @@
 // The examples of the README keep working.
 
 #include <gtest/gtest.h>
+#include <stb_image.h>
+#include <stb_image_write.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
 
 #include "support/ProgramTestSupport.h"
 
@@ -24,4 +33,120 @@ TEST(Examples, BankAndFileRoundTrip) {
     EXPECT_NE(run.output.find("Bytes written: 40\nBytes read back: 40\nSquare of 1 is 1\n"), std::string::npos)
         << describe(run);
     EXPECT_NE(run.output.find("Square of 10 is 100\nSum of the squares: 385\n"), std::string::npos) << describe(run);
+}
+
+namespace {
+
+// The drivers example's picture: three panels of PanelWidth x PanelHeight,
+// Gap apart and from the edges, over a caption strip.
+constexpr int PanelWidth = 192, PanelHeight = 144, Gap = 8, Caption = 22;
+constexpr int PictureWidth = 3 * PanelWidth + 4 * Gap, PictureHeight = PanelHeight + 2 * Gap + Caption;
+
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<unsigned char> rgb;
+    const unsigned char* at(int x, int y) const { return &rgb[(static_cast<std::size_t>(y) * width + x) * 3]; }
+};
+
+Picture loadPicture(const std::string& file) {
+    Picture picture;
+    int channels = 0;
+    unsigned char* pixels = stbi_load(file.c_str(), &picture.width, &picture.height, &channels, 3);
+    if (!pixels) return {};
+    picture.rgb.assign(pixels, pixels + static_cast<std::size_t>(picture.width) * picture.height * 3);
+    stbi_image_free(pixels);
+    return picture;
+}
+
+int channelDistance(const unsigned char* a, const unsigned char* b) {
+    int most = 0;
+    for (int c = 0; c < 3; ++c) most = (std::max)(most, std::abs(a[c] - b[c]));
+    return most;
+}
+
+// How two pictures of one size differ: pixels off by more than a shade, and
+// the mean distance over all pixels.
+struct Difference {
+    int pixels = 0;
+    double mean = 0;
+};
+
+Difference compareRegions(const Picture& a, int ax, int ay, const Picture& b, int bx, int by, int width, int height) {
+    Difference difference;
+    long long total = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const int distance = channelDistance(a.at(ax + x, ay + y), b.at(bx + x, by + y));
+            total += distance;
+            difference.pixels += distance > 24;
+        }
+    difference.mean = static_cast<double>(total) / (static_cast<double>(width) * height);
+    return difference;
+}
+
+bool closeTo(const unsigned char* pixel, int red, int green, int blue) {
+    const unsigned char expected[3] = {static_cast<unsigned char>(red), static_cast<unsigned char>(green),
+                                       static_cast<unsigned char>(blue)};
+    return channelDistance(pixel, expected) <= 8;
+}
+
+}  // namespace
+
+// The drivers example draws one scene under every 2D driver and saves the
+// three side by side. The panels must agree with each other and the picture
+// with the one the README shows (docs/pictures/drivers.png, refreshed by
+// scripts/screenshots), within a small tolerance for font rendering.
+TEST(Examples, DriversDrawTheSameScene) {
+    const std::string bmp = buildPath("screenshots/drivers.bmp");
+    const std::string png = buildPath("screenshots/drivers.png");
+    std::filesystem::create_directories(buildPath("screenshots"));
+    std::filesystem::remove(bmp);
+    QXRunOptions options;
+    options.arguments = {bmp};
+    options.timeoutMs = 60000;
+    QXRunResult run = runProgram(buildPath("examples/drivers.exe"), options);
+    EXPECT_FALSE(run.timedOut) << describe(run);
+    ASSERT_EQ(run.exitCode, 0u) << describe(run);
+    EXPECT_TRUE(run.messageBoxes.empty()) << describe(run);
+
+    // Per driver the count of pixels unlike Native's: a few at most, from text.
+    std::istringstream lines(run.output);
+    std::string line;
+    for (const char* driver : {"Native", "OpenGL", "DirectDraw"}) {
+        ASSERT_TRUE(std::getline(lines, line)) << describe(run);
+        const std::string prefix = std::string(driver) + ": pixels unlike Native ";
+        ASSERT_EQ(line.rfind(prefix, 0), 0u) << describe(run);
+        EXPECT_LE(std::stoi(line.substr(prefix.size())), PanelWidth * PanelHeight / 100) << line;
+    }
+    ASSERT_TRUE(std::getline(lines, line));
+    EXPECT_EQ(line, "picture " + std::to_string(PictureWidth) + "x" + std::to_string(PictureHeight) + " saved as " + bmp);
+
+    const Picture picture = loadPicture(bmp);
+    ASSERT_EQ(picture.width, PictureWidth) << "no picture in " << bmp;
+    ASSERT_EQ(picture.height, PictureHeight);
+    ASSERT_TRUE(stbi_write_png(png.c_str(), picture.width, picture.height, 3, picture.rgb.data(), picture.width * 3));
+
+    // Independent of the program's own count: each panel shows the scene
+    // (sky, sun, ground, wall) and agrees with the first.
+    for (int panel = 0; panel < 3; ++panel) {
+        const int left = Gap + panel * (PanelWidth + Gap);
+        EXPECT_TRUE(closeTo(picture.at(left + 2, Gap + 2), 50, 98, 224)) << "sky, panel " << panel;
+        EXPECT_TRUE(closeTo(picture.at(left + 160, Gap + 26), 255, 232, 96)) << "sun, panel " << panel;
+        EXPECT_TRUE(closeTo(picture.at(left + 4, Gap + 140), 112, 84, 52)) << "ground, panel " << panel;
+        EXPECT_TRUE(closeTo(picture.at(left + 48, Gap + 60), 152, 40, 40)) << "roof, panel " << panel;
+        const Difference fromFirst = compareRegions(picture, Gap, Gap, picture, left, Gap, PanelWidth, PanelHeight);
+        EXPECT_LE(fromFirst.pixels, PanelWidth * PanelHeight / 100) << "panel " << panel;
+    }
+
+    // OpenGL and DirectDraw share their rules for lines and ovals: to the pixel.
+    const Difference openGLFromDirectDraw = compareRegions(picture, Gap + (PanelWidth + Gap), Gap, picture,
+                                                           Gap + 2 * (PanelWidth + Gap), Gap, PanelWidth, PanelHeight);
+    EXPECT_EQ(openGLFromDirectDraw.mean, 0.0);
+
+    const Picture reference = loadPicture(windowsPath(std::string(QX_SOURCE_DIR) + "/docs/pictures/drivers.png"));
+    ASSERT_EQ(reference.width, PictureWidth) << "no reference picture: run scripts/screenshots";
+    ASSERT_EQ(reference.height, PictureHeight);
+    const Difference fromReference = compareRegions(picture, 0, 0, reference, 0, 0, PictureWidth, PictureHeight);
+    EXPECT_LE(fromReference.pixels, PictureWidth * PictureHeight / 200) << "see " << png;
+    EXPECT_LE(fromReference.mean, 2.0) << "see " << png;
 }

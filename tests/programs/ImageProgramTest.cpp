@@ -73,3 +73,26 @@ TEST(ImageCommands, EveryDriverDrawsTheSameImagePixels) {
     ASSERT_EQ(run.messageBoxes.size(), 1u) << describe(run);
     EXPECT_EQ(run.messageBoxes[0].text, "Illegal image frame index");
 }
+
+TEST(ImageCommands, FailuresStopTheProgramWithTheirMessages) {
+    const struct {
+        const char* argument;
+        const char* output;
+        const char* message;
+    } cases[] = {
+        {"s", "sizes\n", "Illegal Parameter for CreateImage"},
+        {"t", "transform\n", "Illegal image transform"},
+        {"d", "driver changed\n", "Invalid Image handle"},
+        {"r", "resize\n", "Transformed image too large"},
+    };
+    for (const auto& c : cases) {
+        QXRunOptions options;
+        options.arguments = {c.argument};
+        QXRunResult run = runBound("images_errors", options);
+        EXPECT_FALSE(run.timedOut) << describe(run);
+        EXPECT_EQ(run.exitCode, 0u) << describe(run);
+        EXPECT_EQ(run.output, c.output) << describe(run);
+        ASSERT_EQ(run.messageBoxes.size(), 1u) << describe(run);
+        EXPECT_EQ(run.messageBoxes[0].text, c.message) << c.argument;
+    }
+}

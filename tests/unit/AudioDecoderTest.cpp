@@ -220,6 +220,17 @@ TEST(AudioFiles, DamagedOggFilesGiveNoSoundOrAShortOne) {
         auto source = openVorbisMemory(bad.data(), bad.size());
         if (source) readWhole(*source);
     }
+    // Vendor and comment lengths beyond the comment packet (stb_vorbis would
+    // write outside its buffers): refused before decoding.
+    const char marker[] = "\x03vorbis";
+    auto header = std::search(ogg.begin(), ogg.end(), marker, marker + 7);
+    ASSERT_NE(header, ogg.end());
+    const std::size_t vendor = static_cast<std::size_t>(header - ogg.begin()) + 7;
+    for (std::uint32_t length : {0xFFFFFFFFu, 0x7FFFFFFFu, 0x10000u}) {
+        std::vector<std::uint8_t> bad = ogg;
+        for (int i = 0; i < 4; ++i) bad[vendor + i] = static_cast<std::uint8_t>(length >> (8 * i));
+        EXPECT_FALSE(openVorbisMemory(bad.data(), bad.size())) << length;
+    }
     std::vector<std::uint8_t> junk = {'O', 'g', 'g', 'S', 0, 2, 0, 0};
     EXPECT_FALSE(openVorbisMemory(junk.data(), junk.size()));
 }

@@ -106,8 +106,30 @@ TEST(Bank, ViewBanksCannotBeResizedAndOwningBanksCannotBeRepointed) {
     char pixels[4] = {1, 2, 3, 4};
     view->setData(pixels, 4);
     EXPECT_EQ(command<IntFn2>("%PeekByte%bank%offset")(handleOf(view), 3), 4);
-    QXBank* owning = new QXBank(4);
+    QXBank* owning = QXBank::create(4);
     EXPECT_EQ(runtimeErrorOf([&] { owning->setData(pixels, 4); }), "Bank data cannot be modified");
     release(view);
     release(owning);
+}
+
+TEST(Bank, SizesBeyondMemoryStopWithOutOfMemoryAndLeaveTheBankAsItWas) {
+    Bank b;
+    // The size plus its spare bytes passes the 32-bit limit; no block that large exists.
+    EXPECT_EQ(runtimeErrorOf([&] { b.create(0x7FFFFFF8); }), "Out of memory");
+    EXPECT_EQ(runtimeErrorOf([&] { b.create(0x7FFFFFFF); }), "Out of memory");
+    int bank = b.create(16);
+    b.pokeInt(bank, 12, 0x5EED1234);
+    const std::optional<std::string> error = runtimeErrorOf([&] { b.resize(bank, 0x70000000); });
+    if (error) {
+        EXPECT_EQ(*error, "Out of memory");
+        EXPECT_EQ(b.size(bank), 16);
+        EXPECT_EQ(b.peekInt(bank, 12), 0x5EED1234);
+    } else {
+        // A process that can hold 1.75 GB in one piece has grown the bank.
+        EXPECT_EQ(b.size(bank), 0x70000000);
+        EXPECT_EQ(b.peekInt(bank, 0x70000000 - 4), 0);
+    }
+    b.resize(bank, 100);
+    EXPECT_EQ(b.peekInt(bank, 12), 0x5EED1234);
+    b.free(bank);
 }

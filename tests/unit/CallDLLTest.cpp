@@ -101,8 +101,8 @@ TEST_F(CallDLLTest, PassesNullBlocksForBankZero) {
 }
 
 TEST_F(CallDLLTest, BothConventionsReceiveTheBlocksAndWriteTheOutputBank) {
-    QXBank* in = new QXBank(3);
-    QXBank* out = new QXBank(5);
+    QXBank* in = QXBank::create(3);
+    QXBank* out = QXBank::create(5);
     in->data[0] = 1, in->data[1] = 2, in->data[2] = 3;
     const std::vector<unsigned char> expected{3, 2, 1, 0xAB, 0xAB};
 
@@ -162,7 +162,7 @@ TEST_F(CallDLLTest, MissingLibraryOrFunctionGivesMinusOneAndCachesNothing) {
 }
 
 TEST_F(CallDLLTest, BankHandlesAreValidated) {
-    QXBank* bank = new QXBank(4);
+    QXBank* bank = QXBank::create(4);
     int handle = handleOf(bank);
     release(bank);
     EXPECT_EQ(runtimeErrorOf([&] { call(kLibrary, "reverseStdcall", handle, 0); }), "Invalid Bank handle");

@@ -13,6 +13,8 @@
 #include "TestSupport.h"
 #include "events/QXEventDriver.h"
 #include "events/QXEventQueue.h"
+#include "events/QXSourceIds.h"
+#include "events/win32/Win32ThreadMessages.h"
 #include "events/QXEventSource.h"
 #include "events/QXHotKeys.h"
 #include "events/QueFilter.h"
@@ -33,6 +35,8 @@ constexpr LPARAM kScanControl = 0x1D0001;
 constexpr LPARAM kScanShift = 0x2A0001;
 
 int dispatched = 0;  // messages that reached a test window procedure
+int sizeMoveLoopsEntered = 0;  // Windows' own move and size loops, as the window is told
+int sizeMoveLoopsLeft = 0;
 
 // A hidden window that turns its messages into events as the GUI binding does.
 class TestWindow : public QXEventSource {
@@ -94,6 +98,8 @@ private:
             ++dispatched;
             postEvent(wParam ? EVENT_APPRESUME : EVENT_APPSUSPEND, 0, 0, 0, 0, 0);
             return true;
+        case WM_ENTERSIZEMOVE: ++sizeMoveLoopsEntered; return false;
+        case WM_EXITSIZEMOVE: ++sizeMoveLoopsLeft; return false;
         case kRaiseMessage: ++dispatched; emit(0x401, static_cast<int>(wParam), 0, 0, 0); return true;
         case kFailMessage: runtimeError("Raised in a window procedure");
         case kEndMessage: qxEnd();
@@ -149,6 +155,7 @@ protected:
         b = new TestWindow;
         ASSERT_TRUE(a->hwnd && b->hwnd);
         dispatched = 0;
+        sizeMoveLoopsEntered = sizeMoveLoopsLeft = 0;
         testDebugger().events.clear();
     }
     void TearDown() override {
@@ -263,15 +270,21 @@ TEST_F(EventPump, TimerTicksFromAnotherThreadCoalescePerTimerAndYieldToInput) {
     auto* timerA = new QXEventSource;
     auto* timerB = new QXEventSource;
     auto* freed = new QXEventSource;
-    LPARAM freedHandle = reinterpret_cast<LPARAM>(freed);
+    const std::uint32_t idA = sourceIds().add(timerA);
+    const std::uint32_t freedId = sourceIds().add(freed);
+    sourceIds().remove(freedId);
     release(freed);
+    // A new source in the freed one's slot (and perhaps at its address) gets
+    // a new id: the freed one's ticks still on their way must not reach it.
+    auto* successor = new QXEventSource;
+    const std::uint32_t successorId = sourceIds().add(successor);
+    const std::uint32_t idB = sourceIds().add(timerB);
     DWORD programThread = GetCurrentThreadId();
     std::thread timers([&] {
-        for (int tick = 1; tick <= 10; ++tick)
-            PostThreadMessageA(programThread, WM_USER + 4, tick, reinterpret_cast<LPARAM>(timerA));
-        for (int tick = 1; tick <= 3; ++tick)
-            PostThreadMessageA(programThread, WM_USER + 4, tick, reinterpret_cast<LPARAM>(timerB));
-        PostThreadMessageA(programThread, WM_USER + 4, 1, freedHandle);
+        for (int tick = 1; tick <= 10; ++tick) PostThreadMessageA(programThread, kTimerTickMessage, tick, idA);
+        for (int tick = 1; tick <= 3; ++tick) PostThreadMessageA(programThread, kTimerTickMessage, tick, idB);
+        for (int tick = 1; tick <= 100; ++tick) PostThreadMessageA(programThread, kTimerTickMessage, 7, freedId);
+        PostThreadMessageA(programThread, kTimerTickMessage, 1, 0);
         a->post(WM_KEYDOWN, 'A', kScanA);
     });
     timers.join();
@@ -284,9 +297,11 @@ TEST_F(EventPump, TimerTicksFromAnotherThreadCoalescePerTimerAndYieldToInput) {
     EXPECT_EQ(cmd.waitEvent(0), EVENT_TIMERTICK);
     EXPECT_EQ(cmd.eventData(), 3);
     EXPECT_EQ(cmd.eventSource(), handleOf(timerB));
-    EXPECT_EQ(cmd.waitEvent(0), 0);
+    EXPECT_EQ(cmd.waitEvent(0), 0) << "nothing for the freed timer, its successor or id 0";
+    for (std::uint32_t id : {idA, idB, successorId}) sourceIds().remove(id);
     release(timerA);
     release(timerB);
+    release(successor);
 }
 
 TEST_F(EventPump, DebuggerThreadMessagesStopContinueAndEndTheProgram) {
@@ -457,4 +472,33 @@ void runTwoPrograms() {
 
 TEST(EventProgramsDeathTest, AProgramEndedInsideThePumpLeavesTheThreadReadyForTheNext) {
     EXPECT_EXIT(runTwoPrograms(), testing::ExitedWithCode(0), "both programs ran");
+}
+
+// The program ends while the pump is suspended inside Windows' own move loop
+// (a window's Move command, entered here by the command rather than by a
+// mouse drag): the loop is left before the pump is deleted, so no capture or
+// loop state outlives the program and the next pump works as usual.
+TEST_F(EventPump, EndInsideAWindowMoveLoopLeavesTheLoopFirst) {
+    ShowWindow(a->hwnd, SW_SHOWNORMAL);
+    RECT before;
+    GetWindowRect(a->hwnd, &before);
+    a->post(WM_SYSCOMMAND, SC_MOVE, 0);
+    a->post(kRaiseMessage, 7);
+    ASSERT_EQ(cmd.waitEvent(2000), 0x401);
+    ASSERT_EQ(sizeMoveLoopsEntered, 1) << "the event was raised inside the move loop";
+    ASSERT_EQ(sizeMoveLoopsLeft, 0);
+
+    EXPECT_TRUE(runUntilEnd([](void*) { qxEnd(); }, nullptr));
+    stopModule(&theWin32EventDriver);  // as execute does after End
+    EXPECT_EQ(sizeMoveLoopsLeft, 1) << "the move loop ran to its end";
+    EXPECT_EQ(GetCapture(), nullptr);
+    RECT after;
+    GetWindowRect(a->hwnd, &after);
+    EXPECT_TRUE(EqualRect(&before, &after)) << "a cancelled move leaves the window where it was";
+
+    ASSERT_TRUE(startModule(&theWin32EventDriver));
+    a->post(kRaiseMessage, 8);
+    ASSERT_EQ(cmd.waitEvent(2000), 0x401);
+    EXPECT_EQ(cmd.eventData(), 8);
+    EXPECT_EQ(sizeMoveLoopsEntered, 1);
 }

@@ -246,6 +246,7 @@ std::vector<std::uint32_t> textPixels(int x, int y, const char* what, int centre
     auto error = withBuffer([&](Q2DBuffer& buffer) {
         DrawCommands cmd;
         cmd.clsColor(0, 0, 0), cmd.cls();
+        cmd.color(0, 0, 0), cmd.plot(0, 0);  // text right after a plot (DirectDraw holds a lock for plots)
         cmd.color(255, 255, 255);
         QXString* s = text(what);
         cmd.text(x, y, s, centreX, centreY);
@@ -415,4 +416,52 @@ TEST(DrawCommands, FailuresStopWithClearMessages) {
                   "Incompatible graphics") << next;
         release(old);
     }
+}
+
+namespace {
+// A font of no driver the 2D drivers know.
+class ForeignFont : public QXFont {
+public:
+    int width() override { return 8; }
+    int height() override { return 8; }
+    int ascent() override { return 6; }
+    int descent() override { return 2; }
+    QXTextSize measure(const QXString*) override { return {8, 8}; }
+    QXString* name() override { return newString("foreign"); }
+    int size() override { return 8; }
+    int style() override { return 0; }
+};
+}  // namespace
+
+TEST(DrawCommands, ForeignFontsAreRefusedAndOpenGLTextStartsAtTheCellTop) {
+    // DirectDraw's rows for reference: the text cell's top-left is at (x, y).
+    int ddTop = -1;
+    {
+        DriverSession directDraw(3);
+        ASSERT_TRUE(directDraw.started) << directDraw.message;
+        ddTop = topRow(textPixels(3, 9, "Hg", 0, 0));
+    }
+    ASSERT_GE(ddTop, 9);
+
+    DriverSession session(2);
+    ASSERT_TRUE(session.started) << session.message;
+    ForeignFont* foreign = new ForeignFont;
+    std::vector<std::uint32_t> pixels;
+    auto error = runtimeErrorOf([&] {
+        Target target;
+        target.graphics = createHiddenGLGraphics(kWidth, kHeight);
+        target.buffer = createBuffer(target.graphics);
+        setCurrentBuffer(target.buffer);
+        EXPECT_EQ(runtimeErrorOf([&] { activeGrDriver2D().setFont(foreign); }), "Incompatible font");
+        DrawCommands cmd;
+        cmd.clsColor(0, 0, 0), cmd.cls();
+        cmd.color(255, 255, 255);
+        QXString* s = text("Hg");
+        cmd.text(3, 9, s, 0, 0);
+        release(s);
+        pixels = pixelsOf(*target.graphics);
+    });
+    release(foreign);
+    ASSERT_FALSE(error) << *error;
+    EXPECT_EQ(topRow(pixels), ddTop) << "the same glyphs, the same top row";
 }

@@ -110,7 +110,7 @@ TEST(CollisionMask, RandomShapesAndPlacementsAgreeWithPixelByPixelTests) {
     std::uniform_int_distribution<int> wholeWords(-3, 3);
     std::uniform_real_distribution<double> density(0.01, 0.6);
     int collisions = 0, misses = 0;
-    for (int shape = 0; shape < 600; ++shape) {
+    for (int shape = 0; shape < 1500; ++shape) {
         const int format = shape % 3 == 0 ? QXFormatRGB565 : QXFormatXRGB8888;
         RandomFrame a = randomFrame(random, size(random), size(random), format, density(random));
         RandomFrame b = randomFrame(random, size(random), size(random), QXFormatXRGB8888, density(random));
@@ -134,8 +134,8 @@ TEST(CollisionMask, RandomShapesAndPlacementsAgreeWithPixelByPixelTests) {
         }
     }
     // Both answers were well exercised.
-    EXPECT_GT(collisions, 500);
-    EXPECT_GT(misses, 500);
+    EXPECT_GT(collisions, 1500);
+    EXPECT_GT(misses, 1500);
 }
 
 TEST(CollisionMask, SinglePixelsMeetOnlyWhereTheyCoincide) {

@@ -193,6 +193,20 @@ TEST(ImageTransform, SingularNonFiniteAndHugeResultsAreRefused) {
     EXPECT_EQ(plan.height, 1);
 }
 
+// A regular matrix can still map destination points back beyond the range of
+// floats: those points are outside the source and read as the mask colour.
+TEST(ImageTransform, PointsMappedBeyondTheFloatRangeReadAsTheMaskColour) {
+    std::mt19937 random(10);
+    Frame source = randomFrame(random, 4, 4);
+    QXTransformPlan plan{{1, 0, 0, 1}, {3e38f, 0, 0, 3e38f}, 0, 0, 0, 0, 3, 3};
+    for (bool filter : {false, true}) {
+        Frame out(3, 3);
+        renderTransform(plan, source.view(), out.view(), filter, kMask);
+        for (int j = 0; j < 3; ++j)
+            for (int i = 0; i < 3; ++i) EXPECT_EQ(out.at(i, j), kMask | 0xFF000000) << i << "," << j << " " << filter;
+    }
+}
+
 #ifdef _WIN32
 // Programs hold the x87 unit at 24-bit precision; the result must not change.
 TEST(ImageTransform, SameResultUnderTheProgramsX87Precision) {

@@ -1,8 +1,8 @@
-// The DirectPlay net game module on this machine: its start and stop, the
-// DirectPlay objects it makes, hosting and joining (which work where
-// DirectPlay can open sessions, and otherwise fail with 0 and no game), the
-// reading of DirectPlay's system messages, and the connection dialog opened
-// hidden. Traffic goes to 127.0.0.1 only.
+// The net game module on this machine: its start and stop, the DirectPlay
+// objects it makes, hosting over DirectPlay (which works where DirectPlay can
+// open sessions, and otherwise fails with 0 and no game), joining a game
+// that is not there, the reading of DirectPlay's system messages, and the
+// connection dialog opened hidden. Traffic goes to 127.0.0.1 only.
 
 #include <windows.h>
 #include <dplay.h>
@@ -78,7 +78,7 @@ TEST_F(NetGameModule, HostingGivesAGameOrFailsCleanly) {
     Arg name("qx unit test game");
     Arg player("host player");
     for (int round = 0; round < 3; ++round) {
-        const int result = dp::HostNetGame(name);
+        const int result = netGame().begin(theWin32DPNetGame.hostDirectPlay("qx unit test game"));
         if (result == kNetCreated) {
             EXPECT_TRUE(netGame().started());
             EXPECT_TRUE(netGame().isHost());

@@ -44,6 +44,7 @@ struct ScriptedSession : QXNetSession {
         std::vector<std::size_t> capacities;  // of every receive
         std::size_t claimNeeded = 0;          // answer "too small, need this" when set
         bool closed = false;
+        int discarded = 0;
     };
 
     explicit ScriptedSession(std::shared_ptr<Script> s) : script(std::move(s)) {}
@@ -87,6 +88,12 @@ struct ScriptedSession : QXNetSession {
         receipt = {QXNetReceipt::Status::Received, next.from, next.to, next.bytes.size()};
         script->inbox.pop_front();
         return receipt;
+    }
+    bool discardNext() override {
+        if (script->inbox.empty()) return false;
+        script->inbox.pop_front();
+        ++script->discarded;
+        return true;
     }
     // System messages of this session: one kind byte, a 4-byte player, the name.
     QXNetSystemEvent systemEvent(const std::uint8_t* bytes, std::size_t size) override {
@@ -355,6 +362,21 @@ TEST_F(NetGameRules, UnreasonableSizesAreRefusedWithoutAllocating) {
     program(*script, 0xFFFFFFFFu, 0xFFFFFFFEu, 3, "odd ids");
     ASSERT_TRUE(game.receive());
     EXPECT_EQ(current(game), "3 -1>-2 'odd ids'");
+}
+
+TEST_F(NetGameRules, AMessageTooLargeToTakeIsThrownAwayAndTheNextOneArrives) {
+    ASSERT_EQ(game.begin(opened(script, kNetJoined)), kNetJoined);
+    const QXNetPlayerId me = game.createPlayer("me");
+    script->inbox.push_back({30, me, Bytes(QXNetGame::kMaxMessageBytes + 1, 1)});
+    program(*script, 30, me, 5, "after the giant");
+    script->inbox.push_back({31, me, Bytes(QXNetGame::kMaxMessageBytes + 100, 2)});
+    ASSERT_TRUE(game.receive()) << "the giant no longer blocks what follows";
+    EXPECT_EQ(current(game), "5 30>" + std::to_string(me) + " 'after the giant'");
+    EXPECT_EQ(script->discarded, 1);
+    EXPECT_LE(game.receiveBufferBytes(), QXNetGame::kMaxMessageBytes);
+    EXPECT_FALSE(game.receive()) << "a giant alone: nothing to report";
+    EXPECT_EQ(script->discarded, 2);
+    EXPECT_TRUE(script->inbox.empty());
 }
 
 TEST_F(NetGameRules, ClosingFreesTheBuffersAndTheGame) {

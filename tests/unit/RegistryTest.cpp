@@ -2,9 +2,12 @@
 
 #include <fstream>
 #include <set>
+#include <stdexcept>
 #include <string>
 
+#include "TestSupport.h"
 #include "runtime/QXLinkKey.h"
+#include "runtime/QXObject.h"
 #include "runtime/QXRegistry.h"
 #include "runtime/QXRuntime.h"
 
@@ -57,4 +60,28 @@ TEST(Registry, HoldsEverySignatureItProvides) {
 TEST(Registry, LinkKeysAreUnique) {
     std::set<std::string> keys;
     for (const std::string& text : registered()) EXPECT_TRUE(keys.insert(linkKey(text)).second) << text;
+}
+
+namespace {
+int QXCALL failsToAllocate(int) { throw std::bad_alloc(); }
+int QXCALL throwsAnError(int) { throw std::length_error("vector too long"); }
+void QXCALL throwsSomethingElse() { throw 42; }
+int QXCALL doubles(int value) { return 2 * value; }
+
+// An object whose construction runs out of memory half-way.
+struct HalfBuilt : QXObject {
+    HalfBuilt() { throw std::bad_alloc(); }
+};
+int QXCALL buildsHalfAnObject() { return handleOf(new HalfBuilt); }
+}  // namespace
+
+TEST(RegistryGuard, NoExceptionLeavesARegisteredFunction) {
+    EXPECT_EQ(runtimeErrorOf([] { qxdetail::Guarded<&failsToAllocate>::call(1); }), "Out of memory");
+    EXPECT_EQ(runtimeErrorOf([] { qxdetail::Guarded<&throwsAnError>::call(1); }), "vector too long");
+    EXPECT_EQ(runtimeErrorOf([] { qxdetail::Guarded<&throwsSomethingElse>::call(); }), "Unexpected exception");
+    EXPECT_EQ(qxdetail::Guarded<&doubles>::call(21), 42);
+
+    const int live = liveObjectCount();
+    EXPECT_EQ(runtimeErrorOf([] { qxdetail::Guarded<&buildsHalfAnObject>::call(); }), "Out of memory");
+    EXPECT_EQ(liveObjectCount(), live) << "the half-built object is gone";
 }

@@ -47,24 +47,25 @@ TEST_F(StringEntriesTest, EveryEntryPointIsInTheCoreGroupWithItsCType) {
         void* address;
         const char* types;
     };
+    // The registry holds each entry point's guard (QXRegistry.h).
     const Expected expected[] = {
-        {"_qxInitCStrs", reinterpret_cast<void*>(&_qxInitCStrs), "vp"},
-        {"_qxStrTmp", reinterpret_cast<void*>(&_qxStrTmp), "ss"},
-        {"_qxStrTmpFree", reinterpret_cast<void*>(&_qxStrTmpFree), "vi"},
-        {"_qxIStrTmpFree", reinterpret_cast<void*>(&_qxIStrTmpFree), "iii"},
-        {"_qxFStrTmpFree", reinterpret_cast<void*>(&_qxFStrTmpFree), "ffi"},
-        {"_qxStrRetain", reinterpret_cast<void*>(&_qxStrRetain), "ss"},
-        {"_qxStrRelease", reinterpret_cast<void*>(&_qxStrRelease), "ss"},
-        {"_qxStrLoad", reinterpret_cast<void*>(&_qxStrLoad), "sp"},
-        {"_qxStrStore", reinterpret_cast<void*>(&_qxStrStore), "sps"},
-        {"_qxStrConcat", reinterpret_cast<void*>(&_qxStrConcat), "sss"},
-        {"_qxStrCompare", reinterpret_cast<void*>(&_qxStrCompare), "iss"},
-        {"_qxStrToInt", reinterpret_cast<void*>(&_qxStrToInt), "is"},
-        {"_qxStrFromInt", reinterpret_cast<void*>(&_qxStrFromInt), "si"},
-        {"_qxStrToFloat", reinterpret_cast<void*>(&_qxStrToFloat), "fs"},
-        {"_qxStrFromFloat", reinterpret_cast<void*>(&_qxStrFromFloat), "sf"},
-        {"_qxStrToCStr", reinterpret_cast<void*>(&_qxStrToCStr), "ps"},
-        {"_qxStrFromCStr", reinterpret_cast<void*>(&_qxStrFromCStr), "sp"},
+        {"_qxInitCStrs", reinterpret_cast<void*>(&qxdetail::Guarded<&_qxInitCStrs>::call), "vp"},
+        {"_qxStrTmp", reinterpret_cast<void*>(&qxdetail::Guarded<&_qxStrTmp>::call), "ss"},
+        {"_qxStrTmpFree", reinterpret_cast<void*>(&qxdetail::Guarded<&_qxStrTmpFree>::call), "vi"},
+        {"_qxIStrTmpFree", reinterpret_cast<void*>(&qxdetail::Guarded<&_qxIStrTmpFree>::call), "iii"},
+        {"_qxFStrTmpFree", reinterpret_cast<void*>(&qxdetail::Guarded<&_qxFStrTmpFree>::call), "ffi"},
+        {"_qxStrRetain", reinterpret_cast<void*>(&qxdetail::Guarded<&_qxStrRetain>::call), "ss"},
+        {"_qxStrRelease", reinterpret_cast<void*>(&qxdetail::Guarded<&_qxStrRelease>::call), "ss"},
+        {"_qxStrLoad", reinterpret_cast<void*>(&qxdetail::Guarded<&_qxStrLoad>::call), "sp"},
+        {"_qxStrStore", reinterpret_cast<void*>(&qxdetail::Guarded<&_qxStrStore>::call), "sps"},
+        {"_qxStrConcat", reinterpret_cast<void*>(&qxdetail::Guarded<&_qxStrConcat>::call), "sss"},
+        {"_qxStrCompare", reinterpret_cast<void*>(&qxdetail::Guarded<&_qxStrCompare>::call), "iss"},
+        {"_qxStrToInt", reinterpret_cast<void*>(&qxdetail::Guarded<&_qxStrToInt>::call), "is"},
+        {"_qxStrFromInt", reinterpret_cast<void*>(&qxdetail::Guarded<&_qxStrFromInt>::call), "si"},
+        {"_qxStrToFloat", reinterpret_cast<void*>(&qxdetail::Guarded<&_qxStrToFloat>::call), "fs"},
+        {"_qxStrFromFloat", reinterpret_cast<void*>(&qxdetail::Guarded<&_qxStrFromFloat>::call), "sf"},
+        {"_qxStrToCStr", reinterpret_cast<void*>(&qxdetail::Guarded<&_qxStrToCStr>::call), "ps"},
+        {"_qxStrFromCStr", reinterpret_cast<void*>(&qxdetail::Guarded<&_qxStrFromCStr>::call), "sp"},
     };
     for (const Expected& e : expected) {
         const QXSymbol* found = nullptr;

@@ -1,0 +1,33 @@
+#pragma once
+// MPEG audio layer III framing: enough of an MP3 file's structure to hand
+// its frames to a platform decoder (the ID3v2 tag skipped, the first frame
+// found and checked against the one after it).
+
+#include <cstdint>
+#include <optional>
+
+#include "audio/engine/QXSoundSource.h"
+
+struct QXMp3Header {
+    int rate = 0;
+    int channels = 0;
+    int bitrateKbps = 0;
+    int frameBytes = 0;
+    int samplesPerFrame = 0;
+};
+
+// The layer III frame header in four bytes, or nothing (free-format and
+// reserved values are refused).
+std::optional<QXMp3Header> parseMp3Header(const std::uint8_t* bytes);
+
+struct QXMp3Stream {
+    QXMp3Header header;
+    std::uint64_t firstFrame = 0;  // file offset of the first frame
+};
+
+// Finds the stream in the reader's bytes (searching at most 64 KiB past the
+// tag); nothing when there are not two consistent frames in a row.
+std::optional<QXMp3Stream> findMp3Stream(QXByteReader& reader);
+
+// True when the first bytes may start an MP3 file (an ID3v2 tag or a frame).
+bool looksLikeMp3(const std::uint8_t* head, std::size_t size);

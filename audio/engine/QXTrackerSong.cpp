@@ -1,0 +1,102 @@
+#include "audio/engine/QXTrackerSong.h"
+
+#ifdef QX_HAVE_LIBXMP
+
+#include <xmp.h>
+
+#include <algorithm>
+#include <atomic>
+
+#include "audio/engine/QXMixer.h"
+
+namespace {
+// Renders the module for the mixer thread. The program's thread only sets
+// the two atomics while the channel plays; everything else it does to the
+// player happens with the channel stopped.
+class TrackerSource final : public QXSoundSource {
+public:
+    TrackerSource(xmp_context context, int rate) : context_(context), rate_(rate) {}
+
+    QXPcmFormat format() const override { return {rate_, 2}; }
+
+    int read(std::int16_t* out, int frames) override {
+        const int volume = volume_.load();
+        if (volume != appliedVolume_) {
+            xmp_set_player(context_, XMP_PLAYER_VOLUME, volume);
+            appliedVolume_ = volume;
+        }
+        // loop 0 repeats for ever; 1 ends after the first pass.
+        if (xmp_play_buffer(context_, out, frames * 4, looping_.load() ? 0 : 1) < 0) return 0;
+        return frames;
+    }
+    bool rewind() override { return false; }
+
+    std::atomic<bool> looping_{false};
+    std::atomic<int> volume_{100};  // libxmp's scale: 100 is as written
+
+private:
+    xmp_context context_;
+    int rate_;
+    int appliedVolume_ = -1;
+};
+
+class TrackerSong final : public QXEngineSong {
+public:
+    TrackerSong(xmp_context context, QXMixer& mixer)
+        : context_(context), mixer_(mixer), source_(std::make_shared<TrackerSource>(context, mixer.mixRate())) {}
+    ~TrackerSong() override {
+        stop();
+        if (started_) xmp_end_player(context_);
+        xmp_release_module(context_);
+        xmp_free_context(context_);
+    }
+    TrackerSong(const TrackerSong&) = delete;
+    TrackerSong& operator=(const TrackerSong&) = delete;
+
+    bool play() override {
+        stop();  // the mixer thread no longer touches the player
+        if (started_) xmp_end_player(context_);
+        started_ = xmp_start_player(context_, mixer_.mixRate(), 0) == 0;
+        if (!started_) return false;
+        xmp_play_buffer(context_, nullptr, 0, 0);  // forget the loop count of an earlier play
+        channel_ = mixer_.playStream(source_, false);
+        return channel_ >= 0;
+    }
+    void stop() override {
+        if (channel_ >= 0) mixer_.stop(channel_);
+        channel_ = -1;
+    }
+    void setLooping(bool looping) override { source_->looping_ = looping; }
+    void setPaused(bool paused) override {
+        if (channel_ >= 0) mixer_.setPaused(channel_, paused);
+    }
+    // 0 to 256 onto libxmp's 0 to 200, where 100 plays the module as written.
+    void setMasterVolume(int volume) override { source_->volume_ = std::clamp(volume, 0, 256) * 100 / 256; }
+    bool isPlaying() override { return channel_ >= 0 && mixer_.isPlaying(channel_); }
+
+private:
+    xmp_context context_;
+    QXMixer& mixer_;
+    std::shared_ptr<TrackerSource> source_;
+    int channel_ = -1;
+    bool started_ = false;
+};
+
+std::unique_ptr<QXEngineSong> loadTrackerSong(const char* path, QXMixer& mixer) {
+    xmp_context context = xmp_create_context();
+    if (!context) return nullptr;
+    if (xmp_load_module(context, path) != 0) {
+        xmp_free_context(context);
+        return nullptr;
+    }
+    return std::make_unique<TrackerSong>(context, mixer);
+}
+}  // namespace
+
+QXSongLoader trackerSongLoader() { return loadTrackerSong; }
+
+#else
+
+QXSongLoader trackerSongLoader() { return nullptr; }
+
+#endif

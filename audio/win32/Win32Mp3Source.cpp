@@ -1,0 +1,154 @@
+#include "audio/win32/Win32Mp3Source.h"
+
+#include <windows.h>
+#include <mmreg.h>
+#include <msacm.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "audio/engine/QXMp3Frames.h"
+
+namespace {
+constexpr DWORD kInputBytes = 16 * 1024;
+
+class Mp3Source final : public QXSoundSource {
+public:
+    Mp3Source(std::unique_ptr<QXByteReader> reader, const QXMp3Stream& stream)
+        : reader_(std::move(reader)), stream_(stream) {}
+    ~Mp3Source() override { close(); }
+    Mp3Source(const Mp3Source&) = delete;
+    Mp3Source& operator=(const Mp3Source&) = delete;
+
+    bool open() {
+        MPEGLAYER3WAVEFORMAT mp3 = {};
+        mp3.wfx.wFormatTag = WAVE_FORMAT_MPEGLAYER3;
+        mp3.wfx.nChannels = static_cast<WORD>(stream_.header.channels);
+        mp3.wfx.nSamplesPerSec = static_cast<DWORD>(stream_.header.rate);
+        mp3.wfx.nAvgBytesPerSec = static_cast<DWORD>(stream_.header.bitrateKbps) * 1000 / 8;
+        mp3.wfx.nBlockAlign = 1;
+        mp3.wfx.cbSize = MPEGLAYER3_WFX_EXTRA_BYTES;
+        mp3.wID = MPEGLAYER3_ID_MPEG;
+        mp3.fdwFlags = MPEGLAYER3_FLAG_PADDING_ISO;
+        mp3.nBlockSize = static_cast<WORD>(stream_.header.frameBytes);
+        mp3.nFramesPerBlock = 1;
+        mp3.nCodecDelay = 0;
+        WAVEFORMATEX pcm = {};
+        pcm.wFormatTag = WAVE_FORMAT_PCM;
+        pcm.nChannels = mp3.wfx.nChannels;
+        pcm.nSamplesPerSec = mp3.wfx.nSamplesPerSec;
+        pcm.wBitsPerSample = 16;
+        pcm.nBlockAlign = static_cast<WORD>(2 * pcm.nChannels);
+        pcm.nAvgBytesPerSec = pcm.nSamplesPerSec * pcm.nBlockAlign;
+        if (acmStreamOpen(&acm_, nullptr, &mp3.wfx, &pcm, nullptr, 0, 0, ACM_STREAMOPENF_NONREALTIME) != 0) {
+            acm_ = nullptr;
+            return false;
+        }
+        DWORD outputBytes = 0;
+        if (acmStreamSize(acm_, kInputBytes, &outputBytes, ACM_STREAMSIZEF_SOURCE) != 0 || outputBytes == 0)
+            return false;
+        input_.resize(kInputBytes);
+        output_.resize(std::max<DWORD>(outputBytes, 64 * 1024));
+        header_.cbStruct = sizeof header_;
+        header_.pbSrc = input_.data();
+        header_.cbSrcLength = kInputBytes;
+        header_.pbDst = output_.data();
+        header_.cbDstLength = static_cast<DWORD>(output_.size());
+        if (acmStreamPrepareHeader(acm_, &header_, 0) != 0) return false;
+        prepared_ = true;
+        return rewind();
+    }
+
+    QXPcmFormat format() const override { return {stream_.header.rate, stream_.header.channels}; }
+
+    int read(std::int16_t* out, int frames) override {
+        const int channels = stream_.header.channels;
+        int done = 0;
+        while (done < frames) {
+            if (pendingUsed_ == pending_.size() && !decodeMore()) break;
+            const std::size_t take =
+                std::min<std::size_t>((pending_.size() - pendingUsed_) / channels, static_cast<std::size_t>(frames - done));
+            std::memcpy(out + done * channels, pending_.data() + pendingUsed_, take * channels * sizeof(std::int16_t));
+            pendingUsed_ += take * channels;
+            done += static_cast<int>(take);
+        }
+        return done;
+    }
+
+    bool rewind() override {
+        inputHeld_ = 0;
+        pending_.clear();
+        pendingUsed_ = 0;
+        first_ = true;
+        ended_ = !reader_->seek(stream_.firstFrame);
+        return !ended_;
+    }
+
+private:
+    // Converts the next piece of input; false once nothing more comes out.
+    bool decodeMore() {
+        while (!ended_) {
+            const std::size_t got = reader_->read(input_.data() + inputHeld_, input_.size() - inputHeld_);
+            inputHeld_ += got;
+            const bool last = got == 0;
+            header_.cbSrcLength = static_cast<DWORD>(inputHeld_);
+            header_.cbDstLength = static_cast<DWORD>(output_.size());
+            DWORD flags = last ? ACM_STREAMCONVERTF_END : ACM_STREAMCONVERTF_BLOCKALIGN;
+            if (first_) flags |= ACM_STREAMCONVERTF_START;
+            first_ = false;
+            if (acmStreamConvert(acm_, &header_, flags) != 0) {
+                ended_ = true;
+                return false;
+            }
+            const std::size_t used = std::min<std::size_t>(header_.cbSrcLengthUsed, inputHeld_);
+            std::memmove(input_.data(), input_.data() + used, inputHeld_ - used);
+            inputHeld_ -= used;
+            const std::size_t produced = header_.cbDstLengthUsed / sizeof(std::int16_t);
+            if (last || (used == 0 && produced == 0 && inputHeld_ == input_.size())) ended_ = true;
+            if (produced > 0) {
+                pending_.assign(reinterpret_cast<const std::int16_t*>(output_.data()),
+                                reinterpret_cast<const std::int16_t*>(output_.data()) + produced);
+                pendingUsed_ = 0;
+                return true;
+            }
+        }
+        return false;
+    }
+
+    void close() {
+        if (prepared_) {
+            header_.cbSrcLength = kInputBytes;
+            header_.cbDstLength = static_cast<DWORD>(output_.size());
+            acmStreamUnprepareHeader(acm_, &header_, 0);
+        }
+        if (acm_) acmStreamClose(acm_, 0);
+        prepared_ = false;
+        acm_ = nullptr;
+    }
+
+    std::unique_ptr<QXByteReader> reader_;
+    QXMp3Stream stream_;
+    HACMSTREAM acm_ = nullptr;
+    ACMSTREAMHEADER header_ = {};
+    bool prepared_ = false;
+    bool first_ = true;
+    bool ended_ = false;
+    std::vector<BYTE> input_;
+    std::size_t inputHeld_ = 0;
+    std::vector<BYTE> output_;
+    std::vector<std::int16_t> pending_;
+    std::size_t pendingUsed_ = 0;
+};
+}  // namespace
+
+std::unique_ptr<QXSoundSource> openMp3Source(const char* path, const std::uint8_t* head, std::size_t headSize) {
+    if (!looksLikeMp3(head, headSize)) return nullptr;
+    std::unique_ptr<QXByteReader> reader = openFileReader(path);
+    if (!reader) return nullptr;
+    std::optional<QXMp3Stream> stream = findMp3Stream(*reader);
+    if (!stream) return nullptr;
+    auto source = std::make_unique<Mp3Source>(std::move(reader), *stream);
+    if (!source->open()) return nullptr;
+    return source;
+}

@@ -1,0 +1,490 @@
+/* One machine of a net game on 127.0.0.1, started several times at once by
+   the program tests. The command line is "SCENARIO ROLE GAME":
+     talk host|alice|bob   messages every way, then bob leaves, then the host
+     migrate host|alice|bob  the host leaves; alice (joined first) hosts on
+     crash host|alice      alice is killed from outside; the host sees her go
+     quiet host|alice      host and alice talk while a hostile peer attacks
+   Each machine prints "ok ..." lines and "FAIL ..." on anything wrong. */
+#include "qxprog.h"
+
+enum { PEERS = 3, TEXT = 2100 };
+enum { HOST, ALICE, BOB };
+static const char* names[PEERS] = {"host", "alice", "bob"};
+
+static char scenario[32], role[32], game[64];
+static int me, myRole;
+static int ids[PEERS];
+static int joined[PEERS], gone[PEERS], ready[PEERS], done[PEERS], checked[PEERS];
+static int becameHost, lost, failures;
+static int msgType, msgFrom, msgTo;
+static char text[TEXT];
+
+/* ---------------------------------------------------------------- C helpers */
+
+static int same(const char* a, const char* b) {
+    while (*a && *a == *b) ++a, ++b;
+    return *a == *b;
+}
+
+static int startsWith(const char* text, const char* prefix) {
+    while (*prefix && *prefix == *text) ++prefix, ++text;
+    return *prefix == 0;
+}
+
+static char* put(char* out, const char* text) {
+    while (*text) *out++ = *text++;
+    *out = 0;
+    return out;
+}
+
+static char* putInt(char* out, int value) {
+    char digits[12];
+    int n = 0;
+    if (value < 0) *out++ = '-', value = -value;
+    do digits[n++] = (char)('0' + value % 10), value /= 10; while (value);
+    while (n) *out++ = digits[--n];
+    *out = 0;
+    return out;
+}
+
+static int readInt(const char* text) {
+    int value = 0;
+    while (*text >= '0' && *text <= '9') value = value * 10 + (*text++ - '0');
+    return value;
+}
+
+static int length(const char* text) {
+    int n = 0;
+    while (text[n]) ++n;
+    return n;
+}
+
+static const char* nextWord(const char* from, char* out, int room) {
+    while (*from == ' ') ++from;
+    while (*from && *from != ' ' && room > 1) *out++ = *from++, --room;
+    *out = 0;
+    return from;
+}
+
+/* ---------------------------------------------------------------- runtime helpers */
+
+static void say(const char* line) {
+    Print(_qxStrFromCStr((void*)line));
+    _qxStrTmpFree(1);
+}
+
+static void say2(const char* first, const char* second) {
+    char line[200];
+    put(put(put(line, first), " "), second);
+    say(line);
+}
+
+static void fail(const char* what) {
+    ++failures;
+    say2("FAIL", what);
+}
+
+static void check(int ok, const char* what) {
+    if (ok)
+        say2("ok", what);
+    else
+        fail(what);
+}
+
+static int send(int type, const char* message, int to, int reliable) {
+    int sent = SendNetMsg(type, _qxStrFromCStr((void*)message), me, to, reliable);
+    _qxStrTmpFree(1);
+    return sent;
+}
+
+static int roleOf(int player) {
+    int i;
+    for (i = 0; i < PEERS; ++i)
+        if (ids[i] == player && player != 0) return i;
+    return -1;
+}
+
+/* A player's role from the name the game knows it by. */
+static int roleByName(int player) {
+    QXString* name = NetPlayerName(player);
+    const char* text = _qxStrToCStr(name);
+    int i, found = -1;
+    for (i = 0; i < PEERS; ++i)
+        if (same(text, names[i])) found = i;
+    _qxStrRelease(name);
+    return found;
+}
+
+/* Fetches one message and notes what the game reports; 0 when none waits. */
+static int receive(void) {
+    QXString* data;
+    const char* bytes;
+    int n;
+    if (!RecvNetMsg()) return 0;
+    msgType = NetMsgType();
+    msgFrom = NetMsgFrom();
+    msgTo = NetMsgTo();
+    data = NetMsgData();
+    bytes = _qxStrToCStr(data);
+    for (n = 0; n < TEXT - 1 && bytes[n]; ++n) text[n] = bytes[n];
+    text[n] = 0;
+    _qxStrRelease(data);
+    if (msgType == 0) fail("a message of type 0 was reported");
+    if (msgType == 100) {
+        int r = roleByName(msgFrom);
+        if (r < 0) fail("a player joined under a strange name");
+        else {
+            ids[r] = msgFrom;
+            joined[r] = 1;
+            if (NetPlayerLocal(msgFrom)) fail("a joined player is local");
+        }
+    } else if (msgType == 101) {
+        int r = roleOf(msgFrom);
+        if (r >= 0) gone[r] = 1;
+    } else if (msgType == 102) {
+        becameHost = 1;
+    } else if (msgType == 200) {
+        lost = 1;
+    } else {
+        int r = roleOf(msgFrom);
+        if (r < 0) fail("a message from an unknown player");
+        else if (msgType == 1) ready[r] = 1;
+        else if (msgType == 2) done[r] = 1;
+        else if (msgType == 3) checked[r] = 1;
+    }
+    return 1;
+}
+
+typedef int (*Condition)(void);
+typedef void (*Handler)(void);
+
+/* Receives until the condition holds, handing program messages to `handle`;
+   false after `millis`. */
+static int waitFor(Condition condition, Handler handle, int millis, const char* what) {
+    int deadline = MilliSecs() + millis;
+    while (!condition()) {
+        if (MilliSecs() - deadline > 0) {
+            fail(what);
+            return 0;
+        }
+        if (receive()) {
+            if (handle && msgType != 100 && msgType != 101 && msgType != 102 && msgType != 200) handle();
+        } else {
+            Delay(1);
+        }
+    }
+    return 1;
+}
+
+static int othersOf(int* flags) {
+    int i;
+    for (i = 0; i < PEERS; ++i)
+        if (i != myRole && ids[i] != 0 && !flags[i]) return 0;
+    return 1;
+}
+
+static int expected[PEERS];  /* peers taking part in this scenario */
+static int allJoined(void) {
+    int i;
+    for (i = 0; i < PEERS; ++i)
+        if (expected[i] && i != myRole && !joined[i]) return 0;
+    return 1;
+}
+static int allReady(void) { return othersOf(ready); }
+static int allDone(void) { return othersOf(done); }
+static int allChecked(void) { return othersOf(checked); }
+
+/* Hosts or joins the game; joiners retry until the host is up. */
+static void enter(void) {
+    QXString* name = _qxStrFromCStr((void*)game);
+    if (myRole == HOST) {
+        check(HostNetGame(name) == 2, "hosted");
+    } else {
+        int deadline = MilliSecs() + 15000, result = 0;
+        QXString* address = _qxStrFromCStr((void*)"127.0.0.1");
+        while (!result && MilliSecs() - deadline < 0) {
+            result = JoinNetGame(name, address);
+            if (!result) Delay(100);
+        }
+        check(result == 1, "joined");
+        _qxStrTmpFree(1);
+    }
+    _qxStrTmpFree(1);
+}
+
+static void createMe(void) {
+    QXString* name = _qxStrFromCStr((void*)names[myRole]);
+    me = CreateNetPlayer(name);
+    _qxStrTmpFree(1);
+    ids[myRole] = me;
+    check(me != 0 && NetPlayerLocal(me) == 1, "own player");
+}
+
+/* Everyone knows everyone, then says so, then waits for the others. */
+static void meetEveryone(void) {
+    waitFor(allJoined, 0, 20000, "players met");
+    send(1, "ready", 0, 1);
+    waitFor(allReady, 0, 20000, "everyone ready");
+}
+
+/* ---------------------------------------------------------------- talk */
+
+enum { BULK = 10000, DIRECTED = 100, UNRELIABLE = 300 };
+static int nextBulk, nextDirected[PEERS], unreliableSeen, unreliableBad, bigSeen, typed56, afterZero;
+
+static int numberAfter(const char* prefix) {
+    return startsWith(text, prefix) ? readInt(text + length(prefix)) : -1;
+}
+
+/* The unreliable text for number i: "u<i>:" then letters that depend on i. */
+static void unreliableText(char* out, int i) {
+    int k;
+    out = putInt(put(out, "u"), i);
+    *out++ = ':';
+    for (k = 0; k < 40 + i % 50; ++k) *out++ = (char)('a' + (i + k) % 26);
+    *out = 0;
+}
+
+static void talkMessage(void) {
+    int r = roleOf(msgFrom);
+    if (r < 0) return;
+    if (msgType == 10 && r == ALICE) {
+        if (numberAfter("a") != nextBulk) fail("bulk message out of order");
+        ++nextBulk;
+    } else if (msgType == 11) {
+        char prefix[2] = {names[r][0], 0};
+        if (msgTo != me) fail("directed message to someone else");
+        if (numberAfter(prefix) != nextDirected[r]) fail("directed message out of order");
+        ++nextDirected[r];
+    } else if (msgType == 12) {
+        int k, whole = length(text) == 2000;
+        for (k = 0; whole && k < 2000; ++k) whole = text[k] == (char)('A' + k % 26);
+        if (!whole) fail("2000-byte text damaged");
+        bigSeen = whole;
+    } else if (msgType == -56) {
+        typed56 = same(text, "t200");
+    } else if (msgType == 13) {
+        afterZero = 1;
+    } else if (msgType == 14) {
+        char expectedText[200];
+        unreliableText(expectedText, readInt(text + 1));
+        ++unreliableSeen;
+        if (!same(text, expectedText)) ++unreliableBad;
+    } else if (msgType > 3) {
+        fail("unexpected message type");
+    }
+}
+
+static void talk(void) {
+    int i;
+    char line[TEXT];
+    expected[HOST] = expected[ALICE] = expected[BOB] = 1;
+    if (myRole == ALICE || myRole == BOB) Delay(myRole == BOB ? 300 : 0);
+    enter();
+    createMe();
+    meetEveryone();
+
+    if (myRole == ALICE) {
+        for (i = 0; i < BULK; ++i) {
+            putInt(put(line, "a"), i);
+            if (!send(10, line, 0, 1)) {
+                fail("bulk send");
+                break;
+            }
+            /* Reading now and then keeps the incoming side drained. */
+            if (i % 500 == 0)
+                while (receive()) talkMessage();
+        }
+        check(send(200, "t200", ids[HOST], 1), "type 200 sent");
+        for (i = 0; i < UNRELIABLE; ++i) {
+            unreliableText(line, i);
+            send(14, line, 0, 0);
+        }
+    } else {
+        for (i = 0; i < DIRECTED; ++i) {
+            putInt(put(line, myRole == HOST ? "h" : "b"), i);
+            if (!send(11, line, ids[ALICE], 1)) fail("directed send");
+        }
+    }
+    if (myRole == HOST) {
+        for (i = 0; i < 2000; ++i) line[i] = (char)('A' + i % 26);
+        line[2000] = 0;
+        check(send(12, line, ids[BOB], 1), "2000-byte text sent");
+        check(send(5, "to myself", me, 1), "a message to a local player");
+    }
+    if (myRole == BOB) {
+        send(0, "zero", 0, 1);
+        send(13, "after zero", 0, 1);
+    }
+    send(2, "done", 0, 1);
+    waitFor(allDone, talkMessage, 60000, "everyone done");
+
+    if (myRole != ALICE) check(nextBulk == BULK, "10000 reliable messages in order");
+    if (myRole == ALICE) check(nextDirected[HOST] == DIRECTED && nextDirected[BOB] == DIRECTED, "directed messages");
+    if (myRole == HOST) check(typed56 && afterZero, "type 200 arrives as -56; type 0 never");
+    if (myRole == BOB) check(bigSeen, "2000-byte text whole");
+    if (myRole != ALICE) check(unreliableBad == 0 && unreliableSeen <= UNRELIABLE, "unreliable messages intact");
+    send(3, "checked", 0, 1);
+    waitFor(allChecked, talkMessage, 20000, "everyone checked");
+
+    /* Bob leaves; then the host; alice goes on as host. */
+    if (myRole == BOB) {
+        StopNetGame();
+        say("ok left");
+        return;
+    }
+    {
+        int deadline = MilliSecs() + 20000;
+        while (!gone[BOB] && MilliSecs() - deadline < 0)
+            if (!receive()) Delay(1);
+        check(gone[BOB], "bob's leaving seen");
+    }
+    if (myRole == HOST) {
+        StopNetGame();
+        say("ok left");
+        return;
+    }
+    {
+        int deadline = MilliSecs() + 20000;
+        while (!(gone[HOST] && becameHost) && MilliSecs() - deadline < 0)
+            if (!receive()) Delay(1);
+        check(gone[HOST] && becameHost && !lost, "alice hosts after the host left");
+        check(send(1, "still playing", 0, 1), "the game goes on");
+    }
+}
+
+/* ---------------------------------------------------------------- migrate */
+
+static int gotStill, gotReply;
+static void migrateMessage(void) {
+    if (msgType == 20) gotStill = 1;
+    if (msgType == 21) gotReply = 1;
+}
+static int hostGoneAndStill(void) { return gone[HOST] && gotStill; }
+static int hostGoneAndReply(void) { return gone[HOST] && gotReply; }
+
+static void migrate(void) {
+    expected[HOST] = expected[ALICE] = expected[BOB] = 1;
+    enter();
+    /* Join order: host, then alice, then bob. */
+    if (myRole == BOB) {
+        expected[BOB] = 0;
+        waitFor(allJoined, 0, 20000, "alice seen before bob joins");
+        expected[BOB] = 1;
+    }
+    createMe();
+    meetEveryone();
+    if (myRole == HOST) {
+        /* Gone once the others are sure to know everything. */
+        waitFor(allReady, 0, 1000, "ready");
+        StopNetGame();
+        say("ok left");
+        return;
+    }
+    if (myRole == ALICE) {
+        waitFor(hostGoneAndStill, migrateMessage, 20000, "bob still playing");
+        check(becameHost && !lost, "alice became host");
+        check(send(21, "welcome back", ids[BOB], 1), "reply sent");
+        Delay(500);
+        /* Alice leaves too; bob is alone and hosts. */
+        StopNetGame();
+        say("ok left");
+        return;
+    }
+    {
+        int deadline = MilliSecs() + 20000;
+        while (!gone[HOST] && MilliSecs() - deadline < 0)
+            if (!receive()) Delay(1);
+    }
+    check(gone[HOST] && !becameHost && !lost, "bob stays a member");
+    check(send(20, "still here", ids[ALICE], 1), "bob sends to the new host");
+    waitFor(hostGoneAndReply, migrateMessage, 20000, "reply from the new host");
+    check(gotReply, "the game goes on");
+    {
+        int deadline = MilliSecs() + 20000;
+        while (!(gone[ALICE] && becameHost) && MilliSecs() - deadline < 0)
+            if (!receive()) Delay(1);
+        check(gone[ALICE] && becameHost && !lost, "bob hosts after alice left");
+    }
+}
+
+/* ---------------------------------------------------------------- crash, quiet */
+
+static int heard;
+static void quietMessage(void) {
+    if (msgType == 30) {
+        if (numberAfter("q") != heard) fail("message lost or out of order under attack");
+        ++heard;
+    }
+}
+static int aliceGone(void) { return gone[ALICE]; }
+static int heardAll(void) { return heard >= 2000 && done[ALICE]; }
+
+static void crashOrQuiet(int quiet) {
+    int i;
+    char line[64];
+    expected[HOST] = expected[ALICE] = 1;
+    enter();
+    createMe();
+    meetEveryone();
+    if (quiet && myRole == ALICE) {
+        /* Talks slowly enough (about 14 s) that the whole attack runs meanwhile. */
+        for (i = 0; i < 2000; ++i) {
+            putInt(put(line, "q"), i);
+            if (!send(30, line, 0, 1)) fail("send under attack");
+            if (i % 10 == 0) {
+                Delay(70);
+                while (receive()) {
+                }
+            }
+        }
+        send(2, "done", 0, 1);
+        waitFor(allChecked, 0, 30000, "host checked");
+        check(!lost && !gone[HOST], "alice noticed nothing");
+        return;
+    }
+    if (quiet) {
+        waitFor(heardAll, quietMessage, 40000, "all messages under attack");
+        check(heard == 2000, "2000 messages under attack, in order");
+        send(3, "checked", 0, 1);
+        Delay(500);
+        return;
+    }
+    if (myRole == ALICE) {
+        say("ok waiting to be killed");
+        for (;;)
+            if (!receive()) Delay(5);
+    }
+    {
+        int start = MilliSecs();
+        waitFor(aliceGone, 0, 15000, "alice's end seen");
+        check(gone[ALICE] && MilliSecs() - start < 15000, "killed player left");
+    }
+}
+
+void qxmain(void) {
+    const char* rest = _qxStrToCStr(CommandLine());
+    int i;
+    rest = nextWord(rest, scenario, sizeof scenario);
+    rest = nextWord(rest, role, sizeof role);
+    nextWord(rest, game, sizeof game);
+    myRole = -1;
+    for (i = 0; i < PEERS; ++i)
+        if (same(role, names[i])) myRole = i;
+    if (myRole < 0 || !game[0]) {
+        fail("usage: SCENARIO ROLE GAME");
+        return;
+    }
+    if (same(scenario, "talk"))
+        talk();
+    else if (same(scenario, "migrate"))
+        migrate();
+    else if (same(scenario, "crash"))
+        crashOrQuiet(0);
+    else if (same(scenario, "quiet"))
+        crashOrQuiet(1);
+    else
+        fail("unknown scenario");
+    StopNetGame();
+    say(failures ? "FAIL end" : "ok end");
+}
