@@ -5,6 +5,7 @@
 #include "core/QXString.h"
 #include "events/QXFont.h"
 #include "gui/QXIconStrip.h"
+#include "gui/QXMenu.h"
 #include "runtime/QXRuntime.h"
 
 namespace {
@@ -135,7 +136,31 @@ void QXGroup::layoutChildren() {
 
 // ---------------------------------------------------------------- window
 
-QXWindow::QXWindow(QXGroup* group, int style) : QXGroup(group, style) {
+QXWindow::QXWindow(QXGroup* group, int style) : QXGroup(group, style), rootMenu_(new QXMenu(nullptr, -1)) {
     QXResource* owner = screen();
     if (!group && owner && owner->query(kGadgetClientWindowQuery) != 0) owner->addOwned(this);
 }
+
+namespace {
+QXWindow* lastActivatedWindow = nullptr;
+}
+
+void setActiveWindow(QXWindow* window) { lastActivatedWindow = window; }
+QXWindow* activeWindow() { return lastActivatedWindow; }
+
+QXWindow::~QXWindow() {
+    if (lastActivatedWindow == this) lastActivatedWindow = nullptr;
+    release(rootMenu_);
+}
+
+void QXWindow::minimize() {
+    minimized_ = true;
+    maximized_ = false;
+}
+
+void QXWindow::maximize() {
+    maximized_ = true;
+    minimized_ = false;
+}
+
+void QXWindow::restore() { minimized_ = maximized_ = false; }

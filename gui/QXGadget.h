@@ -118,25 +118,50 @@ public:
     QXDesktop() : QXGroup(nullptr, 0) {}
 };
 
+class QXMenu;
+
 class QXWindow : public QXGroup {
 public:
     // A top-level window made while a screen with a native window is current
     // is owned by that screen, so that freeing the screen frees the window.
+    // The window owns its root menu (empty text, identifier -1).
     QXWindow(QXGroup* group, int style);
+    // Releases the root menu and with it the whole tree.
+    ~QXWindow() override;
+
+    // The native side of the window commands. Here only the flags change,
+    // which is all a window without a native side can do.
+    virtual void activateWindow() {}
+    // Rebuilds the native menu bar from the tree under the root menu.
+    virtual void updateMenu() {}
+    virtual void setStatusText(QXString*) {}
+    // Negative sizes stand for the current width or height.
+    virtual void setMinimumSize(int, int) {}
+    virtual void minimize();
+    virtual void maximize();
+    virtual void restore();
 
     void storeMinimized(bool minimized) { minimized_ = minimized; }
     void storeMaximized(bool maximized) { maximized_ = maximized; }
     bool minimized() const { return minimized_; }
     bool maximized() const { return maximized_; }
+    QXMenu* rootMenu() const { return rootMenu_; }
 
 private:
+    QXMenu* rootMenu_;
     bool minimized_ = false;
     bool maximized_ = false;
 };
 
+class QXPixmap;
+
 class QXPanel : public QXGroup {
 public:
     using QXGroup::QXGroup;
+    // A solid background of 0xBBGGRR (red in the low byte).
+    virtual void setBackgroundColour(int) {}
+    // A background tiled from the pixmap; false leaves the panel as it was.
+    virtual bool setBackgroundImage(QXPixmap*) { return false; }
 };
 
 class QXTabber : public QXGroup, public QXItemList {
@@ -165,3 +190,7 @@ QX_PLAIN_GADGET(QXLabel);
 // before that screen goes; none until then.
 void setCurrentScreen(QXResource* screen);
 QXResource* currentScreen();
+
+// The window most recently activated, or null; cleared when it goes.
+void setActiveWindow(QXWindow* window);
+QXWindow* activeWindow();

@@ -8,16 +8,12 @@
 #include "events/win32/Win32Font.h"
 
 namespace {
-Win32Window* activeWindow = nullptr;
-
 HWND windowOf(int handle) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(static_cast<unsigned>(handle))); }
 
 constexpr DWORD kChild = WS_CHILD;
 // The combo box's own height: room for its drop-down list.
 constexpr int kDropDownHeight = 128;
 }  // namespace
-
-Win32Window* win32ActiveWindow() { return activeWindow; }
 
 // ---------------------------------------------------------------- common
 
@@ -188,12 +184,6 @@ LRESULT Win32ToolBar::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPAR
 
 // ---------------------------------------------------------------- containers
 
-bool Win32Panel::create() {
-    if (!createControl(win32WindowClass(), (style() & 1) ? WS_EX_CLIENTEDGE : 0, 0x42000000)) return false;
-    control_.setSensitivity(kSenseKeysAndButtons, this);
-    return true;
-}
-
 bool Win32Splitter::create() {
     if (!createControl(win32WindowClass(), 0, 0x42000000)) return false;
     control_.setSensitivity(kSenseKeysAndButtons, this);
@@ -238,76 +228,6 @@ LRESULT Win32Tabber::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
         return 0;
     }
     return CallWindowProcA(previous, hwnd, message, wParam, lParam);
-}
-
-// ---------------------------------------------------------------- window
-
-Win32Window::Win32Window(QXGroup* group, int style) : Win32NativeGadget(group, style) {}
-
-Win32Window::~Win32Window() {
-    if (activeWindow == this) activeWindow = nullptr;
-}
-
-bool Win32Window::create() {
-    const int bits = style();
-    DWORD frame = (bits & 1) ? ((bits & 2) ? 0x02CB0000 : 0x02C80000) : 0x82000000;
-    if (bits & 2) frame |= WS_THICKFRAME;
-    const DWORD extended = (bits & 16) ? WS_EX_TOOLWINDOW : 0;
-    HWND parent = parentWindow();
-    if (!parent && screen()) parent = windowOf(screen()->query(kGadgetClientWindowQuery));
-    HWND hwnd = CreateWindowExA(extended, win32WindowClass(), "", frame, 0, 0, 0, 0, parent, nullptr,
-                                GetModuleHandleA(nullptr), nullptr);
-    if (!hwnd) return false;
-    control_.attach(hwnd);
-    control_.setHandler(this);
-    control_.setSensitivity(kSenseKeysAndButtons, this);
-    return true;
-}
-
-void Win32Window::setShape(int x, int y, int width, int height) {
-    HWND hwnd = control_.hwnd();
-    if (hwnd && (style() & 32)) {
-        // The shape asked for is the client area: grow it to the frame.
-        RECT r{x, y, x + width, y + height};
-        AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE)), GetMenu(hwnd) != nullptr,
-                           static_cast<DWORD>(GetWindowLongA(hwnd, GWL_EXSTYLE)));
-        x = r.left;
-        y = r.top;
-        width = r.right - r.left;
-        height = r.bottom - r.top;
-    }
-    if (hwnd) MoveWindow(hwnd, x, y, width, height, TRUE);
-    QXGroup::setShape(x, y, width, height);
-}
-
-void Win32Window::storeWindowRect() {
-    RECT r{};
-    GetWindowRect(control_.hwnd(), &r);
-    QXGroup::setShape(r.left, r.top, r.right - r.left, r.bottom - r.top);
-}
-
-LRESULT Win32Window::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, WNDPROC previous) {
-    if (hwnd != control_.hwnd()) return CallWindowProcA(previous, hwnd, message, wParam, lParam);
-    switch (message) {
-    case WM_MOVE:
-        storeWindowRect();
-        emit(0x801, 0, shape().x, shape().y, 0);
-        return 0;
-    case WM_SIZE:
-        storeMinimized(wParam == SIZE_MINIMIZED);
-        storeMaximized(wParam == SIZE_MAXIMIZED);
-        if (wParam != SIZE_MINIMIZED) storeWindowRect();
-        emit(0x802, 0, shape().width, shape().height, 0);
-        return 0;
-    case WM_ACTIVATE:
-        if (LOWORD(wParam) != WA_INACTIVE) {
-            activeWindow = this;
-            emit(0x804, 0, 0, 0, 0);
-        }
-        return 0;
-    case WM_CLOSE: emit(0x803, 0, 0, 0, 0); return 0;
-    default: return CallWindowProcA(previous, hwnd, message, wParam, lParam);
-    }
 }
 
 // ---------------------------------------------------------------- desktop

@@ -248,12 +248,6 @@ private:
     Win32BrowserSite* site_ = nullptr;
 };
 
-class Win32Panel : public Win32NativeGroup<QXPanel> {
-public:
-    using Win32NativeGroup::Win32NativeGroup;
-    bool create();
-};
-
 class Win32Splitter : public Win32NativeGroup<QXSplitter> {
 public:
     using Win32NativeGroup::Win32NativeGroup;
@@ -285,25 +279,6 @@ private:
     Win32Gadget client_;
 };
 
-// A frame window hosting gadgets. Menus and the status bar come later.
-class Win32Window : public Win32NativeGadget<QXWindow> {
-public:
-    Win32Window(QXGroup* group, int style);
-    ~Win32Window() override;
-    bool create();
-    void setShape(int x, int y, int width, int height) override;
-    void getClientArea(int& x, int& y, int& width, int& height) override {
-        control_.clientRect(x, y, width, height);
-    }
-    LRESULT handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, WNDPROC previous) override;
-
-private:
-    void storeWindowRect();
-};
-
-// The window most recently activated, or null.
-Win32Window* win32ActiveWindow();
-
 // The system desktop: no window of its own, nothing to change.
 class Win32Desktop : public QXDesktop {
 public:
@@ -317,3 +292,7 @@ public:
     void activate() override {}
     void getClientArea(int& x, int& y, int& width, int& height) override;
 };
+
+// Windows and panels have headers of their own.
+#include "gui/win32/Win32Panel.h"
+#include "gui/win32/Win32Window.h"

@@ -5,6 +5,8 @@
 
 #include "events/win32/Win32FontDriver.h"
 #include "gui/win32/Win32Gadgets.h"
+#include "gui/win32/Win32Panel.h"
+#include "gui/win32/Win32Window.h"
 
 namespace {
 // List view, tree view, bars, tab, up-down, progress, hot key, animate and

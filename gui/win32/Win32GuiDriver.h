@@ -33,6 +33,15 @@ public:
     QXGroup* desktop() override;
     QXIconStrip* loadIconStrip(QXPixmap* pixmap) override;  // Win32IconStrip.cpp
 
+    // The requesters (Win32Requesters.cpp).
+    void notify(QXString* text, bool serious) override;
+    int confirm(QXString* text, bool serious) override;
+    int proceed(QXString* text, bool serious) override;
+    QXFont* requestFont() override;
+    bool requestColour(int& colour) override;
+    QXString* requestDirectory(QXString* prompt, QXString* path) override;
+    QXString* requestFile(QXString* prompt, QXString* extensions, bool save, QXString* defaultName) override;
+
     Win32Font* defaultFont() const { return defaultFont_; }
 
 private:

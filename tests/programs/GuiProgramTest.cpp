@@ -65,3 +65,69 @@ TEST(GuiCommands, EveryControlDrawsInsideItsShape) {
     }
     stbi_image_free(pixels);
 }
+
+TEST(GuiWindows, StylesGeometryMenusAndWindowEvents) {
+    QXRunResult run = runBound("gui_windows");
+    EXPECT_FALSE(run.timedOut) << describe(run);
+    EXPECT_EQ(run.output.find("FAIL"), std::string::npos) << describe(run);
+    const std::string events = run.output.substr(std::min(run.output.find("events:\n"), run.output.size()));
+    // Moved by the system to (80, 90); resized to 320 x 210; a resize below
+    // the minimum keeps that size; minimised: one size event with the size from
+    // before; restored; the close box; a menu item with identifier 77.
+    EXPECT_NE(events.find("00000801 0 80 90\n"), std::string::npos) << events;
+    EXPECT_NE(events.find("00000802 0 320 210\n"), std::string::npos) << events;
+    const std::size_t minimised = events.find("00000802 0 320 210\n", events.find("ok the minimum size holds"));
+    EXPECT_NE(minimised, std::string::npos) << events;
+    EXPECT_NE(events.find("00000803 0 0 0\n"), std::string::npos) << events;
+    EXPECT_NE(events.find("00001001 77 0 0\n"), std::string::npos) << events;
+    EXPECT_NE(run.output.find("ok freeing the windows frees the menus\n"), std::string::npos) << describe(run);
+    EXPECT_NE(run.output.find("end\nok freed on its close event\n"), std::string::npos) << describe(run);
+    EXPECT_EQ(run.output.find("not reached"), std::string::npos);
+    ASSERT_EQ(run.messageBoxes.size(), 1u) << describe(run);
+    EXPECT_EQ(run.messageBoxes[0].text, "Invalid Menu handle");
+}
+
+TEST(GuiWindows, PanelBackgroundsOnScreen) {
+    QXRunOptions options;
+    options.screenshotFile = (std::filesystem::temp_directory_path() / "qx-gui-panels.png").string();
+    options.arguments.push_back(windowsPath(QX_SOURCE_DIR "/tests/data/pictures/tile2x2.bmp"));
+    std::filesystem::remove(options.screenshotFile);
+    QXRunResult run = runBound("gui_panels", options);
+    ASSERT_FALSE(run.timedOut) << describe(run);
+    EXPECT_TRUE(run.messageBoxes.empty()) << describe(run);
+    int width = 0, height = 0, channels = 0;
+    unsigned char* pixels = stbi_load(options.screenshotFile.c_str(), &width, &height, &channels, 3);
+    ASSERT_NE(pixels, nullptr) << "no screenshot";
+    ASSERT_EQ(width, 300);
+    ASSERT_EQ(height, 100);
+    auto rgb = [&](int x, int y) {
+        const unsigned char* p = pixels + (static_cast<std::size_t>(y) * width + x) * 3;
+        return (p[0] << 16) | (p[1] << 8) | p[2];
+    };
+    EXPECT_EQ(rgb(50, 50), 0xFF0000);
+    EXPECT_EQ(rgb(250, 50), 0x00FF00);
+    // The 2 x 2 tile (blue, green over white, black) repeats from the panel's corner.
+    const int tile[2][2] = {{0x0000FF, 0x00FF00}, {0xFFFFFF, 0x000000}};
+    int wrong = 0;
+    for (int y = 0; y < 100; ++y)
+        for (int x = 100; x < 200; ++x) wrong += rgb(x, y) != tile[y % 2][(x - 100) % 2];
+    EXPECT_EQ(wrong, 0);
+    stbi_image_free(pixels);
+}
+
+TEST(GuiRequesters, MessageBoxesAndChoosersAnsweredFromOutside) {
+    QXRunResult run = runBound("gui_requesters");
+    EXPECT_FALSE(run.timedOut) << describe(run);
+    EXPECT_EQ(run.exitCode, 0u) << describe(run);
+    EXPECT_EQ(run.output,
+              "focus 1\nconfirm 1\nproceed 1\nfocus 1\nred before 255\ncolour 1\nrgb 660510\nfocus 1\n"
+              "file C:\\windows\\temp\\qx-request.txt\nfocus 1\nno owner 1\n")
+        << describe(run);
+    ASSERT_GE(run.messageBoxes.size(), 6u) << describe(run);
+    EXPECT_EQ(run.messageBoxes[0].text, "Plain note");
+    EXPECT_EQ(run.messageBoxes[1].text, "Serious note");
+    EXPECT_EQ(run.messageBoxes[2].text, "Sure?");
+    EXPECT_EQ(run.messageBoxes[3].text, "Save changes?");
+    EXPECT_EQ(run.messageBoxes[0].caption, run.messageBoxes[3].caption);
+    EXPECT_EQ(run.messageBoxes[5].caption, "Save as");
+}

@@ -455,7 +455,7 @@ TEST_F(Gadgets, FontAndTextReferencesAreCounted) {
     cmd.freeGadget(button);
     EXPECT_FALSE(isLiveObject(font));
     EXPECT_EQ(driver.defaultFont()->refCount, defaultCount - 1);
-    EXPECT_EQ(liveObjectCount(), startObjects + 2);  // the window and its title
+    EXPECT_EQ(liveObjectCount(), startObjects + 3);  // the window, its title and its root menu
 }
 
 // ---------------------------------------------------------------- screens

@@ -1,0 +1,3 @@
+# The file chooser's filter list and starting name, from the program's texts.
+qx_native_library(qx_gui_texts SOURCES QXFileFilter.cpp)
+qx_native_test(gui_text_tests SOURCES ../tests/unit/FileFilterTest.cpp LIBS qx_gui_texts)
