@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "events/QXEventSource.h"
+#include "gui/QXItemArray.h"
 #include "gui/QXLayout.h"
 
 class QXFont;
@@ -138,7 +139,7 @@ public:
     using QXGroup::QXGroup;
 };
 
-class QXTabber : public QXGroup {
+class QXTabber : public QXGroup, public QXItemList {
 public:
     using QXGroup::QXGroup;
 };
@@ -155,17 +156,9 @@ public:
         using QXGadget::QXGadget;       \
     }
 QX_PLAIN_GADGET(QXLabel);
-QX_PLAIN_GADGET(QXButton);
-QX_PLAIN_GADGET(QXTextField);
-QX_PLAIN_GADGET(QXSlider);
-QX_PLAIN_GADGET(QXProgBar);
-QX_PLAIN_GADGET(QXComboBox);
-QX_PLAIN_GADGET(QXListBox);
-QX_PLAIN_GADGET(QXToolBar);
-QX_PLAIN_GADGET(QXTextArea);
-QX_PLAIN_GADGET(QXTreeView);
-QX_PLAIN_GADGET(QXHtmlView);
 #undef QX_PLAIN_GADGET
+
+#include "gui/QXControls.h"
 
 // The screen that new top-level gadgets belong to. Screens are made by the
 // graphics side, which sets this while a screen is current and clears it

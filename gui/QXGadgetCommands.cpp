@@ -36,10 +36,6 @@ QXGadget& createGadget(CreateFn create, int group, int style, int x, int y, int 
 // An empty text argument still counts as a text step.
 QXString* textArgument(QXString* text) { return text ? text : sharedStrings().empty; }
 
-// The icon strip of a picture file. Picture files are not read yet, so no
-// strip comes of it: the tool bar then has no buttons, as with a missing file.
-QXIconStrip* loadIconStripFile(QXString*) { return nullptr; }
-
 int QXCALL CreateLabel(QXString* text, int x, int y, int width, int height, int group, int style) {
     return handleOf(&createGadget(&QXGuiDriver::createLabel, group, style, x, y, width, height, textArgument(text)));
 }

@@ -106,6 +106,7 @@ bool Win32Slider::create() {
 LRESULT Win32Slider::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, WNDPROC previous) {
     // A press on the thumb or track starts the control's own modal loop.
     if (message == WM_LBUTTONDOWN && hwnd == control_.hwnd()) emit(EVENT_MODALENTER, 0, 0, 0, 0);
+    if ((message == WM_HSCROLL || message == WM_VSCROLL) && hwnd != control_.hwnd()) return scrolled(wParam);
     return CallWindowProcA(previous, hwnd, message, wParam, lParam);
 }
 
@@ -124,8 +125,8 @@ void Win32ComboBox::setShape(int x, int y, int width, int height) {
 
 LRESULT Win32ComboBox::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, WNDPROC previous) {
     if (message == WM_COMMAND && HIWORD(wParam) == CBN_SELCHANGE) {
-        const int selected = static_cast<int>(SendMessageA(control_.hwnd(), CB_GETCURSEL, 0, 0));
-        emit(0x401, selected, 0, 0, 0);
+        rereadSelection();
+        emit(0x401, items().selected(), 0, 0, 0);
         return 0;
     }
     return CallWindowProcA(previous, hwnd, message, wParam, lParam);
@@ -143,6 +144,16 @@ bool Win32ListBox::create() {
 LRESULT Win32ListBox::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, WNDPROC previous) {
     if (message == WM_SIZE && hwnd == control_.hwnd())
         SendMessageA(hwnd, LVM_SETCOLUMNWIDTH, 0, LOWORD(lParam));
+    if (message == WM_NOTIFY && hwnd != control_.hwnd()) {
+        switch (reinterpret_cast<NMHDR*>(lParam)->code) {
+        case NM_CLICK:
+        case NM_DBLCLK:
+        case NM_RETURN:
+        case NM_RCLICK:
+        case NM_RDBLCLK: userSelected(); return 0;
+        default: break;
+        }
+    }
     return CallWindowProcA(previous, hwnd, message, wParam, lParam);
 }
 
@@ -174,8 +185,6 @@ LRESULT Win32ToolBar::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPAR
     }
     return CallWindowProcA(previous, hwnd, message, wParam, lParam);
 }
-
-bool Win32HtmlView::create() { return createControl(win32WindowClass(), 0, kChild); }
 
 // ---------------------------------------------------------------- containers
 
@@ -224,7 +233,8 @@ void Win32Tabber::setShape(int x, int y, int width, int height) {
 
 LRESULT Win32Tabber::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, WNDPROC previous) {
     if (message == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == static_cast<UINT>(TCN_SELCHANGE)) {
-        emit(0x401, static_cast<int>(SendMessageA(control_.hwnd(), TCM_GETCURSEL, 0, 0)), 0, 0, 0);
+        rereadSelection();
+        emit(0x401, items().selected(), 0, 0, 0);
         return 0;
     }
     return CallWindowProcA(previous, hwnd, message, wParam, lParam);

@@ -31,6 +31,7 @@ public:
     QXGadget* createPanel(QXGroup* group, int style) override;
     QXGadget* createSplitter(QXGroup* group, int style) override;
     QXGroup* desktop() override;
+    QXIconStrip* loadIconStrip(QXPixmap* pixmap) override;  // Win32IconStrip.cpp
 
     Win32Font* defaultFont() const { return defaultFont_; }
 

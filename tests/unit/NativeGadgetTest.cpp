@@ -298,11 +298,10 @@ TEST_F(NativeGadgets, NotificationsReachTheControlsHandler) {
     int tabber = cmd.createTabber(5, 60, 150, 60, panel, 0);
     int field = cmd.createTextField(70, 5, 60, 20, panel, 0);
     HWND tabs = GetParent(hwndOf(tabber));
-    TCITEMA item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = const_cast<char*>("one");
-    SendMessageA(tabs, TCM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    SendMessageA(tabs, TCM_INSERTITEMA, 1, reinterpret_cast<LPARAM>(&item));
+    // The tabber reports the tab it re-reads from the control, among its items.
+    auto addItem = command<void(QXCALL*)(int, QXString*, int, int)>("AddGadgetItem%gadget$item%select=0%icon=-1");
+    addItem(tabber, Text("one"), 0, -1);
+    addItem(tabber, Text("two"), 0, -1);
     SendMessageA(tabs, TCM_SETCURSEL, 1, 0);
     SendMessageA(hwndOf(check), BM_SETCHECK, BST_CHECKED, 0);
     static NMHDR tabChange;
