@@ -370,14 +370,24 @@ static int lineClient(void) {
     }
     put(put(line, "/name "), myName);
     writeLine(stream, line);
-    /* The host says "/go" when everyone is in, "/bye" when it leaves. */
-    for (int deadline = MilliSecs() + PATIENCE_MS; MilliSecs() - deadline < 0;) {
-        if (WaitEvent(5) == WINDOW_CLOSE) break;
+    /* A scripted host says "/go" when everyone is in; "/bye" when it leaves. */
+    for (int deadline = MilliSecs() + PATIENCE_MS; !scripted || MilliSecs() - deadline < 0;) {
+        int event = WaitEvent(5);
+        if (event == WINDOW_CLOSE) {
+            writeLine(stream, "/bye");
+            break;
+        }
+        if (event == GADGET_ACTION && EventSource() == sendButton) {
+            take(TextFieldText(field), line, TEXT);
+            if (line[0]) writeLine(stream, line);
+            SetGadgetText(field, text(""));
+            _qxStrTmpFree(1);
+        }
         if (ReadAvail(stream) > 0) {
             take(ReadLine(stream), line, TEXT);
             if (same(line, "/bye")) break;
             if (same(line, "/go")) {
-                sendLines(stream);
+                if (scripted) sendLines(stream);
                 continue;
             }
             show(line);
