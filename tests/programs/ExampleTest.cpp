@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <future>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -149,4 +150,112 @@ TEST(Examples, DriversDrawTheSameScene) {
     const Difference fromReference = compareRegions(picture, 0, 0, reference, 0, 0, PictureWidth, PictureHeight);
     EXPECT_LE(fromReference.pixels, PictureWidth * PictureHeight / 200) << "see " << png;
     EXPECT_LE(fromReference.mean, 2.0) << "see " << png;
+}
+
+namespace {
+
+// The chat example's window: its client area and the two list boxes in it.
+constexpr int ChatClientWidth = 520, ChatClientHeight = 300;
+struct Box {
+    int left, top, width, height;
+};
+constexpr Box PlayerList{8, 8, 150, 284}, MessageList{166, 8, 346, 250};
+
+std::future<QXRunResult> startChat(std::vector<std::string> arguments, std::string screenshot = {}) {
+    return std::async(std::launch::async, [arguments = std::move(arguments), screenshot] {
+        QXRunOptions options;
+        options.arguments = arguments;
+        options.timeoutMs = 90000;
+        options.screenshotFile = screenshot;
+        return runProgram(buildPath("examples/chat.exe"), options);
+    });
+}
+
+std::vector<std::string> linesOf(const std::string& output) {
+    std::vector<std::string> lines;
+    std::istringstream stream(output);
+    for (std::string line; std::getline(stream, line);) lines.push_back(line);
+    return lines;
+}
+
+// Each sender's "NAME: message 1" ... "NAME: message COUNT" once each, in order.
+void expectMessagesInOrder(const QXRunResult& run, const std::string& sender, int count) {
+    const std::vector<std::string> lines = linesOf(run.output);
+    int next = 1;
+    for (const std::string& line : lines) {
+        if (line.rfind(sender + ": ", 0) != 0) continue;
+        EXPECT_EQ(line, sender + ": message " + std::to_string(next)) << describe(run);
+        ++next;
+    }
+    EXPECT_EQ(next, count + 1) << sender << " in\n" << describe(run);
+}
+
+void expectLine(const QXRunResult& run, const std::string& line) {
+    const std::vector<std::string> lines = linesOf(run.output);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), line), 1) << line << " in\n" << describe(run);
+}
+
+// Rows of text in a list box: bands of rows holding dark pixels.
+int textRows(const Picture& picture, int left, int top, const Box& box) {
+    int rows = 0;
+    bool inText = false;
+    for (int y = top + box.top + 3; y < top + box.top + box.height - 3; ++y) {
+        bool dark = false;
+        for (int x = left + box.left + 3; x < left + box.left + box.width - 3 && !dark; ++x) {
+            const unsigned char* pixel = picture.at(x, y);
+            dark = pixel[0] < 96 && pixel[1] < 96 && pixel[2] < 96;
+        }
+        rows += dark && !inText;
+        inText = dark;
+    }
+    return rows;
+}
+
+}  // namespace
+
+// The chat example: a host, two joiners and a TCP line client talk. Each
+// prints what it saw; every sender's messages arrive whole and in order, the
+// line client's lines reach the net game through the host, and the host's
+// window lists the four players and the eleven messages.
+TEST(Examples, ChatHostJoinersAndLineClientTalk) {
+    const std::string png = buildPath("screenshots/chat.png");
+    std::filesystem::create_directories(buildPath("screenshots"));
+    std::filesystem::remove(png);
+    auto host = startChat({"host", "ada", "3", "3", "1"}, png);
+    auto bob = startChat({"join", "bob", "3", "3"});
+    auto cy = startChat({"join", "cy", "3", "3"});
+    auto dee = startChat({"line", "dee", "2"});
+    const QXRunResult hostRun = host.get(), bobRun = bob.get(), cyRun = cy.get(), deeRun = dee.get();
+
+    for (const QXRunResult* run : {&hostRun, &bobRun, &cyRun, &deeRun}) {
+        ASSERT_TRUE(run->started) << run->error;
+        EXPECT_FALSE(run->timedOut) << describe(*run);
+        EXPECT_EQ(run->exitCode, 0u) << describe(*run);
+        EXPECT_TRUE(run->messageBoxes.empty()) << describe(*run);
+        EXPECT_EQ(run->output.find("timed out"), std::string::npos) << describe(*run);
+        for (const char* sender : {"ada", "bob", "cy"}) expectMessagesInOrder(*run, sender, 3);
+        expectMessagesInOrder(*run, "dee@tcp", 2);
+    }
+    for (const QXRunResult* run : {&hostRun, &bobRun, &cyRun}) expectLine(*run, "everyone said bye");
+    expectLine(hostRun, "me ada");
+    expectLine(hostRun, "joined bob");
+    expectLine(hostRun, "joined cy");
+    expectLine(hostRun, "joined dee@tcp");
+    expectLine(hostRun, "left dee@tcp");
+    expectLine(hostRun, "left bob");
+    expectLine(hostRun, "left cy");
+    expectLine(bobRun, "joined ada");
+    expectLine(bobRun, "joined cy");
+    expectLine(cyRun, "joined ada");
+    expectLine(cyRun, "joined bob");
+
+    // The host's window: the players (with the two who left marked) and
+    // every message, one row each.
+    const Picture picture = loadPicture(png);
+    ASSERT_GE(picture.width, ChatClientWidth) << "no screenshot " << png;
+    ASSERT_GE(picture.height, ChatClientHeight);
+    const int border = (picture.width - ChatClientWidth) / 2;
+    const int top = picture.height - ChatClientHeight - border;
+    EXPECT_EQ(textRows(picture, border, top, PlayerList), 4) << "see " << png;
+    EXPECT_EQ(textRows(picture, border, top, MessageList), 11) << "see " << png;
 }
