@@ -29,6 +29,11 @@ public:
         BitBlt(target, 0, 0, store_->width, store_->height, source, 0, 0, SRCCOPY);
         store_->releaseDC();
         ReleaseDC(hwnd(), target);
+        // Wine keeps window drawing in a surface of its own until the thread
+        // next waits for messages; a flip must show now, even if a Delay
+        // follows. A wait of no time takes no message off the queue.
+        GdiFlush();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
     }
 
 private:

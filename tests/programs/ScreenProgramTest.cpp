@@ -36,7 +36,7 @@ std::string expectedOutput(int driver) {
           "SaveBuffer", "a 3x2 BMP is 78 bytes", "SaveBuffer into a missing folder", "LoadBuffer", "reloads equal",
           "LoadBuffer of a missing file", "LoadBuffer into a larger buffer", "scaled: red at the top left",
           "scaled: blue at the top right", "gamma table with indexes masked",
-          "mouse speed without movement", "video queries answer", "EndGraphics leaves no buffer", "a second screen",
+          "mouse speed without movement", "video queries answer", "Cls after all that", "EndGraphics leaves no buffer", "a second screen",
           "Graphics ends the previous screen"})
         out += std::string("ok ") + line + "\n";
     return out + "done\n";

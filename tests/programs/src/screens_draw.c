@@ -192,6 +192,8 @@ void qxmain(void) {
 
     /* The frame to photograph. */
     Cls();
+    check(RGB(ReadPixel(33, 5, 0)) == GREEN && RGB(ReadPixel(63, 47, 0)) == GREEN, "Cls after all that",
+          ReadPixel(33, 5, 0));
     Rect(8, 8, 16, 8, 1);
     WritePixel(40, 20, 0xFF0000F8, 0);
     Flip(0);
