@@ -14,13 +14,8 @@ public:
         if (changedDisplay_) ChangeDisplaySettingsA(nullptr, 0);
     }
 
-    bool openDesktop() {
-        useDesktopWindow();
-        RECT r{};
-        GetWindowRect(GetDesktopWindow(), &r);
-        store_ = createGDIGraphics(r.right - r.left, r.bottom - r.top);
-        return true;
-    }
+    // The desktop's store is made on first use: starting the driver never stops the program.
+    void openDesktop() { useDesktopWindow(); }
 
     bool openWindow(int width, int height) {
         windowed = true;
@@ -42,7 +37,14 @@ public:
         return true;
     }
 
-    QXGraphics* graphics() override { return store_; }
+    QXGraphics* graphics() override {
+        if (!store_ && desktop_) {
+            RECT r{};
+            GetWindowRect(GetDesktopWindow(), &r);
+            store_ = createGDIGraphics(r.right - r.left, r.bottom - r.top);
+        }
+        return store_;
+    }
 
     void flip(bool) override {
         if (desktop_ || !hwnd() || !store_) return;
