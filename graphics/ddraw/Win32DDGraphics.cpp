@@ -33,7 +33,12 @@ bool Win32DDGraphics::createSurface() {
     description.dwWidth = static_cast<DWORD>(width);
     description.dwHeight = static_cast<DWORD>(height);
     description.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
-    if (kind == kDDDisplay) {
+    if (kind == kDDPrimary) {
+        // The display's own surface: its size is the display's.
+        description.dwFlags = DDSD_CAPS;
+        description.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
+        if (FAILED(directDraw_->CreateSurface(&description, &surface, nullptr))) surface = nullptr;
+    } else if (kind == kDDDisplay) {
         if (FAILED(directDraw_->CreateSurface(&description, &surface, nullptr))) {
             surface = nullptr;
             description.ddsCaps.dwCaps |= DDSCAPS_SYSTEMMEMORY;
@@ -50,7 +55,8 @@ bool Win32DDGraphics::createSurface() {
 
 Win32DDGraphics* createDDGraphics(int kind, int width, int height) {
     IDirectDraw7* directDraw = theWin32DD.directDraw7();
-    if (!directDraw || width < 1 || height < 1 || kind < kDDSystem24 || kind > kDDSystem24WithTwin)
+    const bool primary = kind == kDDPrimary;
+    if (!directDraw || (!primary && (width < 1 || height < 1)) || kind < kDDSystem24 || kind > kDDPrimary)
         runtimeError("Failed to create DirectDraw surface");
     auto* graphics = new Win32DDGraphics(kind, width, height);
     graphics->library_ = LoadLibraryA("ddraw.dll");
@@ -63,6 +69,10 @@ Win32DDGraphics* createDDGraphics(int kind, int width, int height) {
         runtimeError("Failed to create DirectDraw surface");
     }
     graphics->format = recogniseFormat(description.ddpfPixelFormat, true);
+    if (primary) {
+        graphics->width = static_cast<int>(description.dwWidth);
+        graphics->height = static_cast<int>(description.dwHeight);
+    }
     if (kind == kDDSystem24WithTwin) {
         graphics->twin = createDDGraphics(kDDDisplay, width, height);
         graphics->modified = true;  // the twin has yet to be filled

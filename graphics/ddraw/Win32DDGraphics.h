@@ -72,6 +72,7 @@ private:
     HMODULE library_ = nullptr;           // ddraw.dll, loaded once more while the surface lives
 };
 
-// An off-screen surface of kind 0, 1 or 2 (count 1). Stops with "Failed to
+// An off-screen surface of kind 0, 1 or 2, or the primary surface (kind 3,
+// the display's size whatever size is asked) (count 1). Stops with "Failed to
 // create DirectDraw surface" when DirectDraw is not running or refuses it.
 Win32DDGraphics* createDDGraphics(int kind, int width, int height);

@@ -4,6 +4,7 @@
 #include <richedit.h>
 
 #include "core/QXString.h"
+#include "graphics/QXCanvas.h"
 #include "events/QXEvent.h"
 #include "events/win32/Win32Font.h"
 
@@ -268,3 +269,4 @@ template class Win32NativeGadget<QXPanel>;
 template class Win32NativeGadget<QXSplitter>;
 template class Win32NativeGadget<QXTabber>;
 template class Win32NativeGadget<QXWindow>;
+template class Win32NativeGadget<QXCanvas>;  // the canvases of every graphics family

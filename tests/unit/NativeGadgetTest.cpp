@@ -17,11 +17,13 @@
 #include "events/win32/Win32CatchFilter.h"
 #include "events/win32/Win32EventDriver.h"
 #include "events/win32/Win32Font.h"
+#include "graphics/ddraw/Win32DDScreen.h"
 #include "gui/QXGadget.h"
 #include "gui/QXGuiDriver.h"
 #include "gui/win32/Win32Gadgets.h"
 #include "gui/win32/Win32GuiDriver.h"
 #include "gui/win32/Win32Hwnd.h"
+#include "runtime/QXModule.h"
 
 namespace {
 struct Event {
@@ -103,6 +105,8 @@ protected:
     void SetUp() override {
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {}
+        // The driver starts the selected screen driver, as at a program's start.
+        moduleList().selectDefaultConfigs();
         ASSERT_TRUE(startModule(&theWin32EventDriver));
         ASSERT_TRUE(startModule(&theWin32CatchFilter));
         ASSERT_TRUE(startModule(&theQueFilter));
@@ -115,6 +119,7 @@ protected:
     }
     void TearDown() override {
         stopModule(&theWin32GuiDriver);
+        stopModule(&theWin32DDScreenDriver);
         EXPECT_EQ(win32WindowMapSize(), mapBefore) << "the driver's end freed every window";
         stopModule(&theQueFilter);
         stopModule(&theWin32CatchFilter);

@@ -1,0 +1,46 @@
+#pragma once
+// The DirectDraw screen driver (subsystem "Screen") and its three screens:
+// the desktop, a full-screen display mode and a window.
+
+#include <ddraw.h>
+
+#include "graphics/Win32Screen.h"
+#include "graphics/ddraw/Win32DDGraphics.h"
+
+class Win32DDScreenDriver : public QXScreenDriver {
+public:
+    Win32DDScreenDriver();
+
+    // Needs Win32DD; lists the display modes and makes the desktop screen.
+    bool startup() override;
+    void shutdown() override;
+
+    QXScreen* openScreen(int width, int height, int format, int flags) override;
+    QXScreen* desktopScreen() override;
+    void waitVerticalBlank(int frames) override;
+    int scanLine() override;
+    int availableVideoMemory() override;
+    int totalVideoMemory() override;
+
+    // The desktop's primary surface (restored when lost), shared by every
+    // windowed screen and canvas as the target of their flips; null when
+    // DirectDraw gives none.
+    Win32DDGraphics* primary();
+
+private:
+    void listModes();
+    QXScreen* desktop_ = nullptr;
+};
+
+extern Win32DDScreenDriver theWin32DDScreenDriver;
+
+// Polls the vertical-blank status until it reports being outside a blank,
+// a bounded number of times (Wine may never settle).
+void waitOutsideVerticalBlank(IDirectDraw7* directDraw);
+
+// A DirectDraw clipper bound to `window`; null when one cannot be made.
+IDirectDrawClipper* createClipperFor(HWND window);
+
+// Copies `source` onto the primary at the client area of `window`, through
+// `clipper`. Nothing happens when the primary is not available.
+void blitToWindow(Win32DDGraphics& source, HWND window, IDirectDrawClipper* clipper, bool vwait);
