@@ -2,6 +2,7 @@
 
 #include "graphics/QXPixelFormatDirectDraw.h"
 #include "graphics/ddraw/Win32DD.h"
+#include "graphics/ddraw/Win32DDGrDriver2D.h"
 #include "runtime/QXError.h"
 
 namespace {
@@ -111,6 +112,7 @@ public:
     void flip(bool vwait) override {
         Win32DDGraphics* primary = theWin32DDScreenDriver.primary();
         if (!primary || !primary->surface || !back_ || !back_->surface) return;
+        theWin32DDGrDriver2D.settle();  // plots may still hold the back buffer's lock
         if (vwait) waitOutsideVerticalBlank(directDraw());
         if (vwait && (flags_ & kScreenCopyFlip)) directDraw()->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr);
         RECT whole{0, 0, back_->width, back_->height};
@@ -297,6 +299,7 @@ IDirectDrawClipper* createClipperFor(HWND window) {
 void blitToWindow(Win32DDGraphics& source, HWND window, IDirectDrawClipper* clipper, bool vwait) {
     Win32DDGraphics* primary = theWin32DDScreenDriver.primary();
     if (!primary || !primary->surface || !source.surface) return;
+    theWin32DDGrDriver2D.settle();  // plots may still hold the source's lock
     POINT topLeft{0, 0};
     ClientToScreen(window, &topLeft);
     if (vwait) waitOutsideVerticalBlank(directDraw());

@@ -15,6 +15,7 @@
 #include "core/QXString.h"
 #include "graphics/Q2DBuffer.h"
 #include "graphics/QXMovie.h"
+#include "graphics/ddraw/Win32DDGrDriver2D.h"
 #include "graphics/ddraw/Win32DD.h"
 #include "graphics/ddraw/Win32DDGraphics.h"
 #include "runtime/QXError.h"
@@ -79,6 +80,7 @@ protected:
     bool copyFrame(QXGraphics* target, int x, int y, int w, int h) override {
         auto* surface = static_cast<Win32DDGraphics*>(target);
         RECT to{x, y, x + w, y + h};
+        theWin32DDGrDriver2D.settle();  // plots may still hold the target's lock
         return SUCCEEDED(surface->surface->Blt(&to, frame_->surface, nullptr, DDBLT_WAIT, nullptr));
     }
 

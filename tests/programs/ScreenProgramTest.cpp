@@ -115,7 +115,7 @@ TEST_P(ScreenDrivers, WindowedScreenDrawsReadsBackAndShowsTheFrame) {
     for (int y = 0; y < 48; ++y)
         for (int x = 0; x < 64; ++x) {
             const bool inBox = x >= 8 && x < 24 && y >= 8 && y < 16;
-            const std::uint32_t want = inBox ? red : (x == 40 && y == 20) ? blue : green;
+            const std::uint32_t want = inBox ? red : ((x == 40 && y == 20) || (x == 50 && y == 30)) ? blue : green;
             if (shot.at(left + x, top + y) != want) ++wrong;
         }
     EXPECT_EQ(wrong, 0) << "pixels that differ from what was drawn";

@@ -194,8 +194,11 @@ void qxmain(void) {
     Cls();
     check(RGB(ReadPixel(33, 5, 0)) == GREEN && RGB(ReadPixel(63, 47, 0)) == GREEN, "Cls after all that",
           ReadPixel(33, 5, 0));
+    Color(250, 0, 0);
     Rect(8, 8, 16, 8, 1);
     WritePixel(40, 20, 0xFF0000F8, 0);
+    Color(0, 0, 248);
+    Plot(50, 30); /* the last thing drawn before Flip is a plot */
     Flip(0);
     Delay(1500);
 
