@@ -15,7 +15,9 @@
 #include "events/QueFilter.h"
 #include "events/win32/Win32CatchFilter.h"
 #include "events/win32/Win32EventDriver.h"
+#include "graphics/ddraw/Win32DDScreen.h"
 #include "gui/QXGadget.h"
+#include "runtime/QXModule.h"
 #include "gui/win32/Win32BrowserSite.h"
 #include "gui/win32/Win32GuiDriver.h"
 #include "gui/win32/Win32Hwnd.h"
@@ -202,6 +204,8 @@ TEST(BrowserSite, UrlsAreNarrowedAndMalformedCallsIgnored) {
 }
 
 TEST(HtmlViewGadget, WithoutABrowserTheGadgetIsAnEmptyWindowAndCommandsAreSafe) {
+    // The GUI driver starts the selected screen driver, as at a program's start.
+    moduleList().selectDefaultConfigs();
     ASSERT_TRUE(startModule(&theWin32EventDriver));
     ASSERT_TRUE(startModule(&theWin32CatchFilter));
     ASSERT_TRUE(startModule(&theQueFilter));
@@ -243,6 +247,7 @@ TEST(HtmlViewGadget, WithoutABrowserTheGadgetIsAnEmptyWindowAndCommandsAreSafe) 
     }
     EXPECT_EQ(runtimeErrorOf([&] { status(window); }), "Invalid HTMLView Gadget handle");
     stopModule(&theWin32GuiDriver);
+    stopModule(&theWin32DDScreenDriver);
     stopModule(&theQueFilter);
     stopModule(&theWin32CatchFilter);
     stopModule(&theWin32EventDriver);

@@ -17,7 +17,9 @@
 #include "events/QueFilter.h"
 #include "events/win32/Win32CatchFilter.h"
 #include "events/win32/Win32EventDriver.h"
+#include "graphics/ddraw/Win32DDScreen.h"
 #include "gui/QXGadget.h"
+#include "runtime/QXModule.h"
 #include "gui/win32/Win32GuiDriver.h"
 
 namespace {
@@ -103,6 +105,8 @@ protected:
     void SetUp() override {
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {}
+        // The GUI driver starts the selected screen driver, as at a program's start.
+        moduleList().selectDefaultConfigs();
         ASSERT_TRUE(startModule(&theWin32EventDriver));
         ASSERT_TRUE(startModule(&theWin32CatchFilter));
         ASSERT_TRUE(startModule(&theQueFilter));
@@ -112,6 +116,7 @@ protected:
     }
     void TearDown() override {
         stopModule(&theWin32GuiDriver);
+        stopModule(&theWin32DDScreenDriver);
         stopModule(&theQueFilter);
         stopModule(&theWin32CatchFilter);
         stopModule(&theWin32EventDriver);
