@@ -35,6 +35,8 @@ struct Point {
 }  // namespace
 
 int main() {
+    // As a program starts: every driver subsystem has its default configuration.
+    moduleList().selectDefaultConfigs();
     auto setGfxDriver = commandAt<void(QXCALL*)(int)>("SetGfxDriver%driver");
     auto plot = commandAt<void(QXCALL*)(int, int)>("Plot%x%y");
     auto rect = commandAt<void(QXCALL*)(int, int, int, int, int)>("Rect%x%y%width%height%solid=1");

@@ -37,6 +37,8 @@ struct Point {
 }  // namespace
 
 int main() {
+    // As a program starts: every driver subsystem has its default configuration.
+    moduleList().selectDefaultConfigs();
     auto setGfxDriver = commandAt<void(QXCALL*)(int)>("SetGfxDriver%driver");
     auto createImage = commandAt<int(QXCALL*)(int, int, int, int)>("%CreateImage%width%height%frames=1%flags=2");
     auto imageBuffer = commandAt<int(QXCALL*)(int, int)>("%ImageBuffer%image%frame=0");
