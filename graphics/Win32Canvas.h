@@ -9,6 +9,8 @@
 
 #include "graphics/QXCanvas.h"
 #include "gui/win32/Win32Gadgets.h"
+#include "runtime/QXError.h"
+#include "runtime/QXModule.h"
 
 class Win32Canvas : public Win32NativeGroup<QXCanvas> {
 public:
@@ -33,4 +35,27 @@ public:
 protected:
     // Flips without waiting unless minimised.
     virtual void paint();
+};
+
+// A canvas driver module of one family: it needs the GUI, is the running
+// canvas driver while started, and makes canvases of class `Canvas`.
+template <class Canvas> class Win32CanvasDriver : public QXCanvasDriver {
+public:
+    Win32CanvasDriver(const char* name, const char* config) { registerModule(name, "Canvas", config); }
+    bool startup() override {
+        if (!startSubsystem("Gui")) return false;
+        setCanvasDriver(this);
+        return true;
+    }
+    void shutdown() override {
+        if (canvasDriver() == this) setCanvasDriver(nullptr);
+    }
+    QXCanvas* createCanvas(QXGroup* group, int style) override {
+        auto* canvas = new Canvas(group, style);
+        if (!canvas->create()) {
+            release(canvas);
+            runtimeError("Unable to create canvas");
+        }
+        return canvas;
+    }
 };

@@ -38,25 +38,9 @@ private:
     IDirectDrawClipper* clipper_ = nullptr;
 };
 
-class Win32DDCanvasDriver : public QXCanvasDriver {
+class Win32DDCanvasDriver : public Win32CanvasDriver<Win32DDCanvas> {
 public:
-    Win32DDCanvasDriver() { registerModule("Win32DDCanvasDriver", "Canvas", "DirectDraw"); }
-    bool startup() override {
-        if (!startSubsystem("Gui")) return false;
-        setCanvasDriver(this);
-        return true;
-    }
-    void shutdown() override {
-        if (canvasDriver() == this) setCanvasDriver(nullptr);
-    }
-    QXCanvas* createCanvas(QXGroup* group, int style) override {
-        auto* canvas = new Win32DDCanvas(group, style);
-        if (!canvas->create()) {
-            release(canvas);
-            runtimeError("Unable to create canvas");
-        }
-        return canvas;
-    }
+    Win32DDCanvasDriver() : Win32CanvasDriver("Win32DDCanvasDriver", "DirectDraw") {}
 };
 
 }  // namespace

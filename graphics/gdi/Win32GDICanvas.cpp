@@ -40,25 +40,9 @@ private:
     Win32GDIGraphics* store_ = nullptr;
 };
 
-class Win32GDICanvasDriver : public QXCanvasDriver {
+class Win32GDICanvasDriver : public Win32CanvasDriver<Win32GDICanvas> {
 public:
-    Win32GDICanvasDriver() { registerModule("Win32GDICanvasDriver", "Canvas", "Native"); }
-    bool startup() override {
-        if (!startSubsystem("Gui")) return false;
-        setCanvasDriver(this);
-        return true;
-    }
-    void shutdown() override {
-        if (canvasDriver() == this) setCanvasDriver(nullptr);
-    }
-    QXCanvas* createCanvas(QXGroup* group, int style) override {
-        auto* canvas = new Win32GDICanvas(group, style);
-        if (!canvas->create()) {
-            release(canvas);
-            runtimeError("Unable to create canvas");
-        }
-        return canvas;
-    }
+    Win32GDICanvasDriver() : Win32CanvasDriver("Win32GDICanvasDriver", "Native") {}
 };
 
 }  // namespace

@@ -38,25 +38,9 @@ private:
     Win32GLGraphics* store_ = nullptr;
 };
 
-class Win32GLCanvasDriver : public QXCanvasDriver {
+class Win32GLCanvasDriver : public Win32CanvasDriver<Win32GLCanvas> {
 public:
-    Win32GLCanvasDriver() { registerModule("Win32GLCanvasDriver", "Canvas", "OpenGL"); }
-    bool startup() override {
-        if (!startSubsystem("Gui")) return false;
-        setCanvasDriver(this);
-        return true;
-    }
-    void shutdown() override {
-        if (canvasDriver() == this) setCanvasDriver(nullptr);
-    }
-    QXCanvas* createCanvas(QXGroup* group, int style) override {
-        auto* canvas = new Win32GLCanvas(group, style);
-        if (!canvas->create()) {
-            release(canvas);
-            runtimeError("Unable to create canvas");
-        }
-        return canvas;
-    }
+    Win32GLCanvasDriver() : Win32CanvasDriver("Win32GLCanvasDriver", "OpenGL") {}
 };
 
 }  // namespace

@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "NativeGuiSession.h"
 #include "TestSupport.h"
 #include "core/QXString.h"
 #include "events/QXEventDriver.h"
 #include "events/QueFilter.h"
 #include "events/win32/Win32CatchFilter.h"
 #include "events/win32/Win32EventDriver.h"
-#include "graphics/ddraw/Win32DDScreen.h"
 #include "gui/QXGadget.h"
 #include "runtime/QXModule.h"
 #include "gui/win32/Win32BrowserSite.h"
@@ -204,12 +204,7 @@ TEST(BrowserSite, UrlsAreNarrowedAndMalformedCallsIgnored) {
 }
 
 TEST(HtmlViewGadget, WithoutABrowserTheGadgetIsAnEmptyWindowAndCommandsAreSafe) {
-    // The GUI driver starts the selected screen driver, as at a program's start.
-    moduleList().selectDefaultConfigs();
-    ASSERT_TRUE(startModule(&theWin32EventDriver));
-    ASSERT_TRUE(startModule(&theWin32CatchFilter));
-    ASSERT_TRUE(startModule(&theQueFilter));
-    ASSERT_TRUE(startModule(&theWin32GuiDriver));
+    ASSERT_TRUE(startNativeGui());
     auto create7 = command<int(QXCALL*)(QXString*, int, int, int, int, int, int)>(
         "%CreateWindow$text%x%y%width%height%group=0%style=15");
     auto create6 = command<int(QXCALL*)(int, int, int, int, int, int)>("%CreateHtmlView%x%y%width%height%group%style=0");
@@ -246,10 +241,5 @@ TEST(HtmlViewGadget, WithoutABrowserTheGadgetIsAnEmptyWindowAndCommandsAreSafe) 
         EXPECT_TRUE(answer == 0 || answer == 1);
     }
     EXPECT_EQ(runtimeErrorOf([&] { status(window); }), "Invalid HTMLView Gadget handle");
-    stopModule(&theWin32GuiDriver);
-    stopModule(&theWin32DDScreenDriver);
-    stopModule(&theQueFilter);
-    stopModule(&theWin32CatchFilter);
-    stopModule(&theWin32EventDriver);
-    resetEventState();
+    stopNativeGui();
 }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "NativeGuiSession.h"
 #include "TestSupport.h"
 #include "core/QXString.h"
 #include "events/QXEvent.h"
@@ -19,7 +20,6 @@
 #include "events/QueFilter.h"
 #include "events/win32/Win32CatchFilter.h"
 #include "events/win32/Win32EventDriver.h"
-#include "graphics/ddraw/Win32DDScreen.h"
 #include "gui/QXGadget.h"
 #include "runtime/QXModule.h"
 #include "gui/QXIconStrip.h"
@@ -175,26 +175,12 @@ std::string writeStrip(const char* name, int width, int height) {
 class ItemGadgets : public testing::Test {
 protected:
     void SetUp() override {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {}
-        // The GUI driver starts the selected screen driver, as at a program's start.
-        moduleList().selectDefaultConfigs();
-        ASSERT_TRUE(startModule(&theWin32EventDriver));
-        ASSERT_TRUE(startModule(&theWin32CatchFilter));
-        ASSERT_TRUE(startModule(&theQueFilter));
-        ASSERT_TRUE(startModule(&theWin32GuiDriver));
+        ASSERT_TRUE(startNativeGui());
         window = cmd.createWindow(Text("Items"), 20, 20, 500, 400, 0, 3);
         panel = cmd.createPanel(0, 0, 480, 360, window, 0);
     }
     void TearDown() override {
-        stopModule(&theWin32GuiDriver);
-        stopModule(&theWin32DDScreenDriver);
-        stopModule(&theQueFilter);
-        stopModule(&theWin32CatchFilter);
-        stopModule(&theWin32EventDriver);
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {}
-        resetEventState();
+        stopNativeGui();
     }
     // The 0x401 events (data, source) that arrive within a short while.
     std::vector<std::pair<int, int>> takeActions(std::size_t atLeast) {

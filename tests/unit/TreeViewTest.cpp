@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "NativeGuiSession.h"
 #include "TestSupport.h"
 #include "core/QXString.h"
 #include "events/QXEventDriver.h"
 #include "events/QueFilter.h"
 #include "events/win32/Win32CatchFilter.h"
 #include "events/win32/Win32EventDriver.h"
-#include "graphics/ddraw/Win32DDScreen.h"
 #include "gui/QXGadget.h"
 #include "runtime/QXModule.h"
 #include "gui/win32/Win32GuiDriver.h"
@@ -126,26 +126,12 @@ bool find(std::vector<ModelNode>& nodes, int handle, std::vector<ModelNode>*& li
 class TreeViews : public testing::Test {
 protected:
     void SetUp() override {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {}
-        // The GUI driver starts the selected screen driver, as at a program's start.
-        moduleList().selectDefaultConfigs();
-        ASSERT_TRUE(startModule(&theWin32EventDriver));
-        ASSERT_TRUE(startModule(&theWin32CatchFilter));
-        ASSERT_TRUE(startModule(&theQueFilter));
-        ASSERT_TRUE(startModule(&theWin32GuiDriver));
+        ASSERT_TRUE(startNativeGui());
         window = cmd.createWindow(Text("Tree"), 20, 20, 400, 300, 0, 3);
         tree = cmd.createTreeView(0, 0, 300, 250, window, 0);
     }
     void TearDown() override {
-        stopModule(&theWin32GuiDriver);
-        stopModule(&theWin32DDScreenDriver);
-        stopModule(&theQueFilter);
-        stopModule(&theWin32CatchFilter);
-        stopModule(&theWin32EventDriver);
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {}
-        resetEventState();
+        stopNativeGui();
     }
     Commands cmd;
     int window = 0;
