@@ -218,6 +218,7 @@ int textRows(const Picture& picture, int left, int top, const Box& box) {
 // line client's lines reach the net game through the host, and the host's
 // window lists the four players and the eleven messages.
 TEST(Examples, ChatHostJoinersAndLineClientTalk) {
+    if (!aloneOnTheDisplay()) GTEST_SKIP() << "runs alone on the display";
     const std::string png = buildPath("screenshots/chat.png");
     std::filesystem::create_directories(buildPath("screenshots"));
     std::filesystem::remove(png);

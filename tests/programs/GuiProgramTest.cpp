@@ -26,6 +26,7 @@ TEST(GuiCommands, GadgetsOfTheNativeDriverInARunningProgram) {
 }
 
 TEST(GuiCommands, EveryControlDrawsInsideItsShape) {
+    if (!aloneOnTheDisplay()) GTEST_SKIP() << "runs alone on the display";
     QXRunOptions options;
     options.screenshotFile = (std::filesystem::temp_directory_path() / "qx-gui-controls.png").string();
     std::filesystem::remove(options.screenshotFile);
@@ -88,6 +89,7 @@ TEST(GuiWindows, StylesGeometryMenusAndWindowEvents) {
 }
 
 TEST(GuiWindows, PanelBackgroundsOnScreen) {
+    if (!aloneOnTheDisplay()) GTEST_SKIP() << "runs alone on the display";
     QXRunOptions options;
     options.screenshotFile = (std::filesystem::temp_directory_path() / "qx-gui-panels.png").string();
     options.arguments.push_back(windowsPath(QX_SOURCE_DIR "/tests/data/pictures/tile2x2.bmp"));

@@ -62,9 +62,6 @@ Picture loadPng(const std::string& file) {
 
 class ScreenDrivers : public testing::TestWithParam<int> {};
 
-// Screenshots copy the display: another test's window on top would spoil
-// them, so this runs alone (a serial entry of its own sets the variable).
-bool aloneOnTheDisplay() { return std::getenv("QX_ALONE_ON_DISPLAY") != nullptr; }
 
 TEST_P(ScreenDrivers, WindowedScreenDrawsReadsBackAndShowsTheFrame) {
     if (!aloneOnTheDisplay()) GTEST_SKIP() << "runs as ScreenShots.AllFamilies";

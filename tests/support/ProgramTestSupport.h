@@ -2,10 +2,16 @@
 // Helpers for tests that run programs from outside: Quelt programs bound into
 // stand-alone executables, or module images run through the test host.
 
+#include <cstdlib>
 #include <string>
 #include <utility>
 
 #include "tools/run/QXProgramRunner.h"
+
+// Screenshots copy the display: another test's window on top would spoil
+// them, so tests that take one run alone, from serial entries of their own
+// that set this variable (tests/CMakeLists.txt); elsewhere they skip.
+inline bool aloneOnTheDisplay() { return std::getenv("QX_ALONE_ON_DISPLAY") != nullptr; }
 
 // A Unix absolute path as Windows sees it: on drive Z:, which maps the root.
 std::string windowsPath(const std::string& path);
