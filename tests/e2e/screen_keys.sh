@@ -47,8 +47,8 @@ sleep 0.3
 xdotool key Return
 wait_lines 5
 
-# Held past the auto-repeat delay: characters repeat, the key is hit once.
-xset r on 2>/dev/null
+# Held past the auto-repeat delay (on by default in the X server): characters
+# repeat, the key is hit once.
 xdotool keydown x
 wait_lines 6
 sleep 1.2
