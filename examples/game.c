@@ -395,22 +395,23 @@ typedef struct {
     int dx, dy, fire;
 } Controls;
 
-static int lastMouseX = -1;
+static int distance(int a, int b) { return a < b ? b - a : a - b; }
 
-/* Keys and mouse: the pointer steers when it moves, else the arrows do. */
+static int mouseTarget = -1; /* where the pointer last moved to; -1 once the keys steer */
+
+/* The arrow keys steer; so does the pointer, when it moves, until a key is used. */
 static Controls playerControls(void) {
     Controls controls = {0, 0, 0};
     controls.dx = (KeyDown(KEY_RIGHT) - KeyDown(KEY_LEFT)) * SHIP_SPEED;
     controls.dy = (KeyDown(KEY_DOWN) - KeyDown(KEY_UP)) * SHIP_SPEED;
-    const int mouseX = MouseX(0);
-    if (MouseXSpeed(0) != 0 || lastMouseX < 0) lastMouseX = mouseX;
-    if (!controls.dx && lastMouseX >= 0 && (lastMouseX < shipX - 2 || lastMouseX > shipX + 2))
-        controls.dx = lastMouseX < shipX ? -SHIP_SPEED : SHIP_SPEED;
+    if (MouseXSpeed(0) != 0) mouseTarget = MouseX(0);
+    if (controls.dx)
+        mouseTarget = -1;
+    else if (mouseTarget >= 0 && distance(mouseTarget, shipX) > SHIP_SPEED)
+        controls.dx = mouseTarget < shipX ? -SHIP_SPEED : SHIP_SPEED;
     controls.fire = KeyDown(KEY_SPACE) || MouseDown(1);
     return controls;
 }
-
-static int distance(int a, int b) { return a < b ? b - a : a - b; }
 
 /* Where a saucer will be when a shot fired now reaches its height. */
 static int aimPoint(const Saucer* saucer) {
@@ -528,6 +529,7 @@ static void play(void) {
     int timer = CreateTimer(60);
     newGame();
     FlushKeys();
+    MouseXSpeed(0); /* from here on, only real moves of the pointer count */
     for (;;) {
         if (KeyHit(KEY_ESCAPE)) break;
         for (int key = GetKey(); key; key = GetKey())
