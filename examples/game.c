@@ -215,7 +215,7 @@ static int shipX, shipY, lives, safeFrames, reload, score, wave, saucersDown, to
 static int gameOver, paused, frame, scroll, banner;
 
 static int demo;         /* plays itself, reads no input, logs what happens */
-static int shotsFired, shipHits, gamesOver;
+static int shotsFired, shipHits;
 
 /* One line of the demo's log: the frame, what happened and a number. */
 static void logEvent(const char* what, int number) {
@@ -356,10 +356,12 @@ static void shipIsHit(void) {
     logEvent("the ship is hit, lives ", lives);
     if (lives == 0) {
         gameOver = 1;
-        ++gamesOver;
         banner = 150; /* the demo's pilot rests this long */
         logEvent("game over, score ", score);
-        if (score > highScore) highScore = score;
+        if (score > highScore) {
+            highScore = score;
+            if (!demo) writeHighScore(); /* the demo writes its own at its end */
+        }
     }
 }
 
@@ -534,7 +536,8 @@ static void play(void) {
         if (KeyHit(KEY_ESCAPE)) break;
         for (int key = GetKey(); key; key = GetKey())
             if (key == 'p' || key == 'P') paused = !paused;
-        if (gameOver && KeyHit(KEY_SPACE)) newGame();
+        /* Space read every frame, so that only a fresh press starts again, after a rest. */
+        if (KeyHit(KEY_SPACE) && gameOver && banner == 0) newGame();
         if (!paused) step();
         WaitTimer(timer);
         drawFrame();
