@@ -250,9 +250,27 @@ void Win32GLGrDriver2D::text(int x, int y, const QXString* string) {
     Win32GLFont* lists = glFontOf(*font, frame->dc);
     if (!lists) return;
     frame->modified = true;
-    glRasterPos2i(x, y + font->ascent());
+    // Each glyph goes where GDI's own text would put it, from the font's
+    // advances: the display lists' advances are not relied on, since the
+    // empty glyph of a space moves nothing under Wine and Mesa.
+    const int length = string->length;
+    std::vector<INT> ends(static_cast<std::size_t>(length));
+    SIZE extent{};
+    HGDIOBJ previous = SelectObject(frame->dc, font->handle());
+    const bool measured =
+        GetTextExtentExPointA(frame->dc, reinterpret_cast<LPCSTR>(string->data), length, 0, nullptr, ends.data(), &extent);
+    SelectObject(frame->dc, previous);
     glListBase(lists->base);
-    glCallLists(string->length, GL_UNSIGNED_BYTE, string->data);
+    const int baseline = y + font->ascent();
+    if (!measured) {
+        glRasterPos2i(x, baseline);
+        glCallLists(length, GL_UNSIGNED_BYTE, string->data);
+        return;
+    }
+    for (int i = 0; i < length; ++i) {
+        glRasterPos2i(x + (i ? ends[static_cast<std::size_t>(i) - 1] : 0), baseline);
+        glCallLists(1, GL_UNSIGNED_BYTE, string->data + i);
+    }
 }
 
 // Text on a memory store goes through a DIB copy of it.

@@ -1,8 +1,6 @@
 // The examples of the README keep working.
 
 #include <gtest/gtest.h>
-#include <stb_image.h>
-#include <stb_image_write.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -12,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "support/PictureSupport.h"
 #include "support/ProgramTestSupport.h"
 
 TEST(Examples, HelloGreetsByName) {
@@ -42,54 +41,6 @@ namespace {
 // Gap apart and from the edges, over a caption strip.
 constexpr int PanelWidth = 192, PanelHeight = 144, Gap = 8, Caption = 22;
 constexpr int PictureWidth = 3 * PanelWidth + 4 * Gap, PictureHeight = PanelHeight + 2 * Gap + Caption;
-
-struct Picture {
-    int width = 0, height = 0;
-    std::vector<unsigned char> rgb;
-    const unsigned char* at(int x, int y) const { return &rgb[(static_cast<std::size_t>(y) * width + x) * 3]; }
-};
-
-Picture loadPicture(const std::string& file) {
-    Picture picture;
-    int channels = 0;
-    unsigned char* pixels = stbi_load(file.c_str(), &picture.width, &picture.height, &channels, 3);
-    if (!pixels) return {};
-    picture.rgb.assign(pixels, pixels + static_cast<std::size_t>(picture.width) * picture.height * 3);
-    stbi_image_free(pixels);
-    return picture;
-}
-
-int channelDistance(const unsigned char* a, const unsigned char* b) {
-    int most = 0;
-    for (int c = 0; c < 3; ++c) most = (std::max)(most, std::abs(a[c] - b[c]));
-    return most;
-}
-
-// How two pictures of one size differ: pixels off by more than a shade, and
-// the mean distance over all pixels.
-struct Difference {
-    int pixels = 0;
-    double mean = 0;
-};
-
-Difference compareRegions(const Picture& a, int ax, int ay, const Picture& b, int bx, int by, int width, int height) {
-    Difference difference;
-    long long total = 0;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const int distance = channelDistance(a.at(ax + x, ay + y), b.at(bx + x, by + y));
-            total += distance;
-            difference.pixels += distance > 24;
-        }
-    difference.mean = static_cast<double>(total) / (static_cast<double>(width) * height);
-    return difference;
-}
-
-bool closeTo(const unsigned char* pixel, int red, int green, int blue) {
-    const unsigned char expected[3] = {static_cast<unsigned char>(red), static_cast<unsigned char>(green),
-                                       static_cast<unsigned char>(blue)};
-    return channelDistance(pixel, expected) <= 8;
-}
 
 }  // namespace
 
@@ -125,7 +76,7 @@ TEST(Examples, DriversDrawTheSameScene) {
     const Picture picture = loadPicture(bmp);
     ASSERT_EQ(picture.width, PictureWidth) << "no picture in " << bmp;
     ASSERT_EQ(picture.height, PictureHeight);
-    ASSERT_TRUE(stbi_write_png(png.c_str(), picture.width, picture.height, 3, picture.rgb.data(), picture.width * 3));
+    ASSERT_TRUE(savePicture(picture, png));
 
     // Independent of the program's own count: each panel shows the scene
     // (sky, sun, ground, wall) and agrees with the first.

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <memory>
@@ -464,4 +465,47 @@ TEST(DrawCommands, ForeignFontsAreRefusedAndOpenGLTextStartsAtTheCellTop) {
     release(foreign);
     ASSERT_FALSE(error) << *error;
     EXPECT_EQ(topRow(pixels), ddTop) << "the same glyphs, the same top row";
+}
+
+namespace {
+// The rightmost column with a lit pixel, or -1.
+int rightColumn(const std::vector<std::uint32_t>& pixels) {
+    int right = -1;
+    for (std::size_t i = 0; i < pixels.size(); ++i)
+        if (pixels[i]) right = std::max(right, int(i % kWidth));
+    return right;
+}
+}  // namespace
+
+TEST(DrawCommands, OpenGLTextKeepsTheGapsOfSpaces) {
+    // DirectDraw draws with GDI: the reference for where the glyphs end.
+    const char* const lines[] = {"A B", "A  B", " AB"};
+    int ddRight[3] = {};
+    {
+        DriverSession directDraw(3);
+        ASSERT_TRUE(directDraw.started) << directDraw.message;
+        for (int i = 0; i < 3; ++i) ddRight[i] = rightColumn(textPixels(3, 5, lines[i], 0, 0));
+    }
+    ASSERT_GT(ddRight[1], ddRight[0]) << "a second space widens the line";
+
+    DriverSession session(2);
+    ASSERT_TRUE(session.started) << session.message;
+    for (int i = 0; i < 3; ++i) {
+        std::vector<std::uint32_t> pixels;
+        auto error = runtimeErrorOf([&] {
+            Target target;
+            target.graphics = createHiddenGLGraphics(kWidth, kHeight);
+            target.buffer = createBuffer(target.graphics);
+            setCurrentBuffer(target.buffer);
+            DrawCommands cmd;
+            cmd.clsColor(0, 0, 0), cmd.cls();
+            cmd.color(255, 255, 255);
+            QXString* s = text(lines[i]);
+            cmd.text(3, 5, s, 0, 0);
+            release(s);
+            pixels = pixelsOf(*target.graphics);
+        });
+        ASSERT_FALSE(error) << *error;
+        EXPECT_EQ(rightColumn(pixels), ddRight[i]) << '"' << lines[i] << '"';
+    }
 }
