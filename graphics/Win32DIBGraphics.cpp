@@ -93,3 +93,8 @@ Win32DIBGraphics* createDIB(int width, int height, int bits) {
     if (!bitmap) runtimeError("CreateDIBSection failed:%i %i", width, height);
     return new Win32DIBGraphics(width, height, bitmap, pixels, bits);
 }
+
+Win32DIB::Win32DIB() { registerModule("Win32DIB", nullptr, nullptr); }
+
+// Between the joystick (16) and GDI (24): the list starts GDI, then DIB.
+QX_MODULE_INSTANCE(Win32DIB, 19);

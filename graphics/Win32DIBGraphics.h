@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "graphics/QXGraphics.h"
+#include "runtime/QXModule.h"
 
 class Win32DIBGraphics : public QXGraphics {
 public:
@@ -40,3 +41,13 @@ private:
 // count 1. Other bit counts stop with "Illegal DIB bits"; a section Windows
 // refuses stops with "CreateDIBSection failed:<width> <height>".
 Win32DIBGraphics* createDIB(int width, int height, int bits);
+
+// The plain module of DIB sections: it holds no state of its own (each
+// section is complete in itself) but takes its place among the modules that
+// start with every program.
+class Win32DIB : public QXModule {
+public:
+    Win32DIB();
+};
+
+extern Win32DIB theWin32DIB;

@@ -187,6 +187,16 @@ TEST(ModuleTable, RuntimeModulesStartAndStopInTheDocumentedOrder) {
     for (const auto& m : runtime.modules) EXPECT_EQ(m->startups, m->shutdowns) << m->name;
 }
 
+// The runtime's own list, as its modules registered themselves: the plain
+// modules (no subsystem) in the order the mirror above starts them.
+TEST(ModuleTable, TheRuntimesPlainModulesRegisterInTheDocumentedOrder) {
+    Journal plain;
+    for (QXModule* module = moduleList().first(); module; module = module->next)
+        if (!module->subsystem) plain.push_back(module->name);
+    const Journal expected(kDefaultStarts.begin(), kDefaultStarts.begin() + 13);
+    EXPECT_EQ(plain, expected);
+}
+
 TEST(ModuleTable, ReconfigurationRestartsEveryDriverModule) {
     RuntimeMirror runtime;
     runtime.start();
