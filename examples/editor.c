@@ -48,7 +48,8 @@ static int same(const char* a, const char* b) {
     return *a == *b;
 }
 
-/* Appends text to out (of `room` bytes) and returns the new end: never overruns. */
+/* Appends text to out, whose room ends at `end`, and returns the new end of
+   the text: never overruns, cuts what does not fit. */
 static char* append(char* out, const char* text, const char* end) {
     while (*text && out < end - 1) *out++ = *text++;
     *out = 0;
@@ -187,6 +188,13 @@ static int openFile(const char* path) {
         _qxStrRelease(line);
     }
     CloseFile(stream);
+    if (at >= full - 1) {
+        /* Cut short, it would lose its end when saved: leave it alone. */
+        append(append(report, path, end), " is too large to edit here.", end);
+        Notify(text(report), 1);
+        doneWithTexts(1);
+        return 0;
+    }
     SetTextAreaText(area, text(fileText), 0, -1, 1);
     doneWithTexts(1);
     append(filePath, path, filePath + sizeof filePath);
@@ -439,11 +447,8 @@ static void treeSelectionChanged(void) {
     const char* path = pathOfNode(SelectedTreeViewNode(tree));
     int n = length(path);
     if (!n || path[n - 1] == '\\' || same(path, filePath)) return;
-    if (changesDealtWith()) {
-        openFile(path);
-    } else if (nodeOfPath(filePath)) {
-        SelectTreeViewNode(nodeOfPath(filePath)); /* stay on the file still open */
-    }
+    if ((!changesDealtWith() || !openFile(path)) && nodeOfPath(filePath))
+        SelectTreeViewNode(nodeOfPath(filePath)); /* back on the file still open */
 }
 
 /* ---------------------------------------------------------------- the window */

@@ -19,6 +19,8 @@ mkdir -p "$folder/notes"
 printf 'alpha one\nalpha two\n' > "$folder/alpha.txt"
 printf 'beta first line\nsecond line has a word\nthird line\n' > "$folder/beta.txt"
 printf 'gamma\n' > "$folder/notes/gamma.txt"
+# More than the editor holds (1 MiB): refused with a message, never cut short.
+head -c 1100000 /dev/zero | tr '\0' 'x' | fold -w 99 > "$folder/huge.txt"
 
 # Waits (up to 20 s) for a visible window whose name matches; prints its id.
 window_named() {
@@ -40,7 +42,14 @@ sleep 0.5
 eval "$(xdotool getwindowgeometry --shell "$editor")"   # X, Y: the frame's top-left corner
 click() { xdotool mousemove $((X + $1)) $((Y + $2)) click 1; sleep 0.3; }
 
-# The tree lists the folder "notes" (open, with gamma.txt), then alpha.txt and beta.txt.
+# The tree lists the folder "notes" (open, with gamma.txt), then alpha.txt,
+# beta.txt and huge.txt.
+click 46 144                                      # huge.txt, the fifth row
+window_named '^Editor$' >/dev/null || fail "no message box for a file too large"
+sleep 0.3
+xdotool key Return
+for _ in $(seq 1 50); do xdotool search --onlyvisible --name '^Editor$' >/dev/null 2>&1 || break; sleep 0.1; done
+title_becomes 'Editor - Untitled'
 click 46 128                                      # beta.txt, the fourth row
 title_becomes 'Editor - beta\.txt'
 click 464 97                                     # right of the second line: its end
@@ -65,7 +74,7 @@ xdotool mousemove $((FIND_X + 150)) $((FIND_Y + 40)) click 1   # the field
 xdotool key End shift+Home
 xdotool type --delay 20 'zzz'
 xdotool key Return                                # not found: a message box
-box=$(window_named '^Editor$') || fail "no message box for a word not found"
+window_named '^Editor$' >/dev/null || fail "no message box for a word not found"
 sleep 0.3
 xdotool key Return
 for _ in $(seq 1 50); do xdotool search --onlyvisible --name '^Editor$' >/dev/null 2>&1 || break; sleep 0.1; done
