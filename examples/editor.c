@@ -583,5 +583,5 @@ void qxmain(void) {
     }
     logLine("quit");
     CloseFile(logFile);
-    /* End releases the windows with everything else. */
+    FreeGadget(window); /* and with it every gadget inside, the Find window too */
 }

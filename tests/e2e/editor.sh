@@ -129,7 +129,10 @@ EOF
 xdotool key alt+f; sleep 0.4; xdotool key q      # File > Quit: nothing unsaved
 for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$pid" 2>/dev/null && fail "the editor did not quit"
+wait "$pid"
+status=$?
 pid=""
+[ "$status" -eq 0 ] || fail "the editor ended with status $status"
 
 # What the editor did, in order (status lines only where the caret was
 # last moved by hand).
