@@ -325,6 +325,7 @@ static void openFind(void) {
 }
 
 static void closeFind(void) {
+    if (!findWindow) return;
     HideGadget(findWindow);
     ActivateWindow(window);
     ActivateGadget(area);
@@ -528,7 +529,7 @@ static void readArguments(void) {
     while (out > folder && (out[-1] == ' ' || out[-1] == '"')) *--out = 0;
     if (!folder[0]) take(CurrentDir(), folder, sizeof folder - 2);
     out = folder + length(folder);
-    if (out[-1] != '\\' && out[-1] != '/') append(out, "\\", folder + sizeof folder);
+    if (out == folder || (out[-1] != '\\' && out[-1] != '/')) append(out, "\\", folder + sizeof folder);
 }
 
 /* Carries out a menu command; 0 when the editor is to close. */
