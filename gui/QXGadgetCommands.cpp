@@ -68,7 +68,10 @@ int QXCALL CreateHtmlView(int x, int y, int width, int height, int group, int st
 }
 int QXCALL CreateToolBar(QXString* icons, int x, int y, int width, int height, int group, int style) {
     QXGadget& bar = createGadget(&QXGuiDriver::createToolBar, group, style, x, y, width, height);
-    if (QXIconStrip* strip = loadIconStripFile(icons)) {
+    // The strip is the tool bar's alone: the GUI driver does not own it, or
+    // its shutdown would drop the tool bar's reference under a tool bar that
+    // outlives it (one a running handler still holds, or a screen owns).
+    if (QXIconStrip* strip = loadIconStripFile(icons, IconStripOwner::Caller)) {
         bar.setIconStrip(strip);
         release(strip);  // the tool bar holds the only reference
     }

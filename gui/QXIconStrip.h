@@ -13,6 +13,10 @@ public:
     virtual int iconSize() = 0;
 };
 
-// The strip of a picture file, owned by the GUI driver's module (count 1, the
-// caller's); null when there is no driver or the file cannot be read.
-QXIconStrip* loadIconStripFile(QXString* file);
+// Who releases a loaded strip at the latest: the GUI driver's module when it
+// stops (LoadIconStrip), or only its caller (a tool bar's own strip).
+enum class IconStripOwner { GuiDriver, Caller };
+
+// The strip of a picture file (count 1, the caller's), owned as `owner` says;
+// null when there is no driver or the file cannot be read.
+QXIconStrip* loadIconStripFile(QXString* file, IconStripOwner owner);

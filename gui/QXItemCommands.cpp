@@ -17,14 +17,14 @@ QXString* QXTextField::currentText() {
     return held;
 }
 
-QXIconStrip* loadIconStripFile(QXString* file) {
+QXIconStrip* loadIconStripFile(QXString* file, IconStripOwner owner) {
     QXGuiDriver* driver = guiDriver();
     if (!driver || !file) return nullptr;
     QXPixmap* pixmap = loadPicture(stringCText(file));
     if (!pixmap) return nullptr;
     QXIconStrip* strip = driver->loadIconStrip(pixmap);
     release(pixmap);
-    if (strip) driver->addModuleResource(strip);
+    if (strip && owner == IconStripOwner::GuiDriver) driver->addModuleResource(strip);
     return strip;
 }
 
@@ -62,7 +62,7 @@ QXString* QXCALL GadgetItemText(int gadget, int index) { return itemsOf(gadget).
 int QXCALL CountGadgetItems(int gadget) { return itemsOf(gadget).items().count(); }
 int QXCALL SelectedGadgetItem(int gadget) { return itemsOf(gadget).items().selected(); }
 
-int QXCALL LoadIconStrip(QXString* file) { return handleOf(loadIconStripFile(file)); }
+int QXCALL LoadIconStrip(QXString* file) { return handleOf(loadIconStripFile(file, IconStripOwner::GuiDriver)); }
 
 void QXCALL FreeIconStrip(int strip) { release(checkHandle<QXIconStrip>(strip, "IconStrip")); }
 

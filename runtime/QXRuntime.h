@@ -45,6 +45,16 @@ bool runUntilEnd(void (*body)(void*), void* context);
 using QXProgramStackHook = void (*)(const char* message);
 void setProgramStackHook(QXProgramStackHook hook);
 
+// Called once the program has ended (End, a return from the program or a
+// runtime error), on the program's stack, before any module stops: the event
+// driver unwinds the window procedures and modal loops still open on its own
+// stack there, so that they let go of the gadgets they hold while every
+// resource is still alive.
+using QXProgramEndedHook = void (*)();
+void setProgramEndedHook(QXProgramEndedHook hook);
+// Runs the hook, if one is set (execute does so when the program has ended).
+void runProgramEndedHook();
+
 // In-process test drivers report internal errors themselves instead of
 // showing a box that waits for a person; the hook must not return.
 using QXInternalErrorHook = void (*)(const char* message);

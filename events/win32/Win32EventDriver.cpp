@@ -97,6 +97,7 @@ bool Win32EventDriver::startup() {
     endPending_ = false;
     setEventDriver(this);
     setProgramStackHook(&Win32EventDriver::leaveProgramStackHook);
+    setProgramEndedHook(&Win32EventDriver::programEndedHook);
     return true;
 }
 
@@ -105,6 +106,7 @@ void Win32EventDriver::shutdown() {
     // makes on the program's fiber: the pump is never current here.
     if (eventDriver() == this) setEventDriver(nullptr);
     setProgramStackHook(nullptr);
+    setProgramEndedHook(nullptr);
     leaveModalLoops();
     deletePump();
     if (convertedThread_) ConvertFiberToThread();
@@ -179,6 +181,11 @@ void Win32EventDriver::pumpLoop() {
 }
 
 void Win32EventDriver::leaveProgramStackHook(const char* message) { theWin32EventDriver.leavePump(message); }
+
+// The frames on the pump's stack hold gadgets alive (a window whose close box
+// or menu is still being tracked): they are unwound before the modules that
+// own those gadgets' resources stop.
+void Win32EventDriver::programEndedHook() { theWin32EventDriver.leaveModalLoops(); }
 
 void Win32EventDriver::leavePump(const char* message) {
     if (context_ != kPumpContext) return;

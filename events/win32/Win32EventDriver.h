@@ -41,6 +41,7 @@ private:
 
     static void __stdcall pumpEntry(void* driver);
     static void leaveProgramStackHook(const char* message);
+    static void programEndedHook();
     [[noreturn]] void pumpLoop();
     void switchTo(Context context);
     bool createPump();

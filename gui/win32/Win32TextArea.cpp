@@ -1,7 +1,8 @@
 // The native text area over the rich edit control ("RichEdit", riched32).
 // Every programmatic change runs locked, so that the user's selection comes
 // back and no event is posted; user edits are told from the program's own by
-// the protected-text notification that comes before each of them.
+// the protected-text notification that comes before each of them, and by
+// the lock: a change made while the program holds none is the user's.
 
 #include <windows.h>
 #include <richedit.h>
@@ -187,7 +188,10 @@ LRESULT Win32TextArea::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPA
                 return 0;
             }
         } else if (message == WM_COMMAND && HIWORD(wParam) == kTextChange) {
-            if (lockCount_ == 0 && pendingChange_) {
+            // The program changes the text only under a lock, so any change
+            // without one is the user's, even when no protected-text
+            // notification came first (Wine's rich edit sends none).
+            if (lockCount_ == 0) {
                 emit(0x401, 1, 0, 0, 0);
                 pendingChange_ = false;
             }

@@ -18,6 +18,7 @@ volatile int state = kStateIdle;
 std::jmp_buf* endJump = nullptr;
 std::string commandLineText;
 QXProgramStackHook programStackHook = nullptr;
+QXProgramEndedHook programEndedHook = nullptr;
 QXInternalErrorHook internalErrorHook = nullptr;
 
 // Compiled code runs at single precision; the runtime hands back double.
@@ -40,6 +41,10 @@ int executionState() { return state; }
 const std::string& programCommandLine() { return commandLineText; }
 
 void setProgramStackHook(QXProgramStackHook hook) { programStackHook = hook; }
+void setProgramEndedHook(QXProgramEndedHook hook) { programEndedHook = hook; }
+void runProgramEndedHook() {
+    if (programEndedHook) programEndedHook();
+}
 void setInternalErrorHook(QXInternalErrorHook hook) { internalErrorHook = hook; }
 
 bool runUntilEnd(void (*body)(void*), void* context) {
@@ -79,6 +84,7 @@ void Runtime::execute(void* entry, const char* commandLine, QXDebugger* debugger
     }, &program);
     state = kStateEnding;
     commandLineText.clear();
+    runProgramEndedHook();
     moduleList().stopDriverModules();
     moduleList().stopPlainModules();
     _control87(kDoublePrecisionControl, kControlMask);

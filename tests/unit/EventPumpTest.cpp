@@ -478,6 +478,24 @@ TEST(EventProgramsDeathTest, AProgramEndedInsideThePumpLeavesTheThreadReadyForTh
 // (a window's Move command, entered here by the command rather than by a
 // mouse drag): the loop is left before the pump is deleted, so no capture or
 // loop state outlives the program and the next pump works as usual.
+// The window procedures still open on the pump's stack hold their gadgets:
+// they are unwound as soon as the program has ended, before any module stops
+// and releases what those gadgets use.
+TEST_F(EventPump, TheProgramsEndLeavesModalLoopsBeforeModulesStop) {
+    ShowWindow(a->hwnd, SW_SHOWNORMAL);
+    a->post(WM_SYSCOMMAND, SC_MOVE, 0);
+    a->post(kRaiseMessage, 7);
+    ASSERT_EQ(cmd.waitEvent(2000), 0x401);
+    ASSERT_EQ(sizeMoveLoopsEntered, 1) << "the event was raised inside the move loop";
+    ASSERT_EQ(sizeMoveLoopsLeft, 0);
+
+    EXPECT_TRUE(runUntilEnd([](void*) { qxEnd(); }, nullptr));
+    runProgramEndedHook();  // what execute does first after the program's end
+    EXPECT_EQ(sizeMoveLoopsLeft, 1) << "the move loop ran to its end with the driver still running";
+    EXPECT_EQ(eventDriver(), &theWin32EventDriver);
+    EXPECT_EQ(GetCapture(), nullptr);
+}
+
 TEST_F(EventPump, EndInsideAWindowMoveLoopLeavesTheLoopFirst) {
     ShowWindow(a->hwnd, SW_SHOWNORMAL);
     RECT before;

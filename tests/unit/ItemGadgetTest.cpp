@@ -385,6 +385,23 @@ TEST_F(ItemGadgets, ToolBarsHaveOneButtonPerIconAndTipsForTheFirstPieces) {
     EXPECT_EQ(errorOf([&] { cmd.enableToolBarItem(holder, 0); }), "Invalid ToolBar Gadget handle");
 }
 
+// A tool bar's strip is its own: the GUI driver stopping under a tool bar that
+// is still held (by a window procedure running when the program ended, say)
+// leaves the strip alone; it goes with the tool bar.
+TEST_F(ItemGadgets, AToolBarsStripLivesAsLongAsTheToolBarEvenPastTheGuiDriver) {
+    const std::string three = writeStrip("qx-strip-48.bmp", 48, 16);
+    const int bar = cmd.createToolBar(Text(three.c_str()), 0, 0, 300, 40, panel, 0);
+    QXIconStrip* strip = reinterpret_cast<QXGadget*>(static_cast<std::uintptr_t>(static_cast<unsigned>(bar)))->iconStrip();
+    ASSERT_NE(strip, nullptr);
+    auto* held = reinterpret_cast<QXObject*>(static_cast<std::uintptr_t>(static_cast<unsigned>(window)));
+    retain(held);
+    stopModule(&theWin32GuiDriver);
+    EXPECT_TRUE(isLiveObject(held));
+    EXPECT_TRUE(isLiveObject(strip)) << "the tool bar still shows it";
+    release(held);  // the window, its panel, the tool bar and the strip go
+    EXPECT_FALSE(isLiveObject(strip));
+}
+
 TEST_F(ItemGadgets, SimpleControlsReadAndSetTheirControls) {
     const int check = cmd.createButton(Text("c"), 0, 0, 80, 20, panel, 2);
     cmd.setButtonState(check, 1);

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <richedit.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <string>
@@ -240,6 +241,26 @@ TEST_F(TextAreas, UserEditsPostOneChangeAndTheProgramsPostNothing) {
     PostMessageA(h, WM_KEYDOWN, VK_END, 1);
     EXPECT_TRUE(takeActions(1).empty()) << "locked";
     cmd.unlock(area);
+}
+
+// Typing that no protected-text notification announces (Wine's rich edit
+// sends none) still reports the change, once a key, after the caret's move.
+TEST_F(TextAreas, UserEditsWithoutTheProtectedNotificationAreStillChanges) {
+    HWND h = hwndOf(area);
+    cmd.set(area, Text("abc"), 0, -1, 1);
+    SetFocus(h);
+    EXPECT_TRUE(takeActions(1).empty()) << "the program's own change";
+    PostMessageA(h, WM_CHAR, 'x', 1);
+    PostMessageA(h, WM_CHAR, 'y', 1);
+    std::vector<int> typed = takeActions(4);
+    EXPECT_EQ(std::count(typed.begin(), typed.end(), 1), 2);
+    EXPECT_EQ(controlText().find("xy") != std::string::npos, true) << controlText();
+    // The program's own changes, formats and colours still post nothing.
+    cmd.set(area, Text("replaced"), 0, -1, 1);
+    cmd.add(area, Text(" and more"));
+    cmd.format(area, 255, 0, 0, 1, 0, 8, 1);
+    cmd.colour(area, 0, 0, 0, 0);
+    EXPECT_TRUE(takeActions(1).empty());
 }
 
 TEST_F(TextAreas, MegabytesStreamIn) {
