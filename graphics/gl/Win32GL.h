@@ -57,9 +57,11 @@ public:
     void makeCurrent();
 
     // Points plotted in the context's colour, kept to be drawn together: the
-    // 2D driver draws them before it draws anything else or changes the
-    // colour or the viewport, and the buffer before a lock, an unlock or a
-    // swap (flushPoints), so everything lands in the order it was drawn.
+    // 2D driver flushes them before it draws anything else or changes the
+    // colour, the viewport or the context, the screens before a swap, and
+    // the outermost lock stores them into the pixels it reads, so everything
+    // lands in the order it was drawn. A flush draws a few as GL points and
+    // stores many through a lock.
     void addPoint(int x, int y, QXColour colour);
     void flushPoints();
 

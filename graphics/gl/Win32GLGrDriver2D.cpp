@@ -143,8 +143,9 @@ void Win32GLGrDriver2D::applyState() {
     }
 }
 
-void Win32GLGrDriver2D::contextChanged(QXGrContext* previous, QXGrContext* next) {
-    if (auto* frame = previous ? dynamic_cast<Win32GLGraphics*>(previous->graphics) : nullptr) frame->flushPoints();
+void Win32GLGrDriver2D::contextChanged(QXGrContext*, QXGrContext* next) {
+    if (currentFrame_) currentFrame_->flushPoints();
+    currentFrame_ = next ? dynamic_cast<Win32GLGraphics*>(next->graphics) : nullptr;
     if (next) applyState();
 }
 
@@ -164,7 +165,7 @@ void Win32GLGrDriver2D::quad(const Q2DRect& a) {
 
 void Win32GLGrDriver2D::plot(int x, int y) {
     // No context switch: the frame buffer draws its points when they are flushed.
-    auto* frame = dynamic_cast<Win32GLGraphics*>(current().graphics);
+    Win32GLGraphics* frame = currentFrame_;
     if (!frame) return Win32GrDriver2D::plot(x, y);
     Q2DRect pixel;
     if (!q2dClip(current().viewport, x, y, 1, 1, pixel)) return;

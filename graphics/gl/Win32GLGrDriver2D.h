@@ -45,6 +45,8 @@ private:
     void applyState();
     void quad(const Q2DRect& area);
     Win32DIBGraphics* textDib_ = nullptr;
+    // The current context's frame buffer, if its store is one (held by the context).
+    Win32GLGraphics* currentFrame_ = nullptr;
 };
 
 extern Win32GLGrDriver2D theWin32GLGrDriver2D;
