@@ -1,5 +1,7 @@
 #include "graphics/ddraw/Win32DDGrDriver2D.h"
 
+#include <utility>
+
 #include "graphics/ddraw/Win32DD.h"
 #include "graphics/ddraw/Win32DDGraphics.h"
 
@@ -42,10 +44,42 @@ void Win32DDGrDriver2D::shutdown() {
 }
 
 void Win32DDGrDriver2D::settle() {
+    // Cleared before unlocking: the last release may destroy a store.
+    const int sources = heldSourceCount_;
+    heldSourceCount_ = 0;
+    for (int i = 0; i < sources; ++i) {
+        QXGraphics* source = std::exchange(heldSources_[i], nullptr);
+        source->unlock();
+        release(source);
+    }
     if (!held_) return;
     QXGraphics* graphics = held_;
     held_ = nullptr;
     graphics->unlock();
+}
+
+const QXPixelLock& Win32DDGrDriver2D::holdTarget(QXGraphics* graphics) {
+    if (held_ != graphics) {
+        settle();
+        heldLock_ = graphics->lock();
+        held_ = graphics;
+    }
+    return heldLock_;
+}
+
+void Win32DDGrDriver2D::holdSource(QXGraphics* source) {
+    if (source == held_) return;
+    for (int i = 0; i < heldSourceCount_; ++i)
+        if (heldSources_[i] == source) return;
+    if (heldSourceCount_ == kHeldSources) {
+        QXGraphics* target = held_;
+        held_ = nullptr;  // kept locked while the sources go
+        settle();
+        held_ = target;
+    }
+    retain(source);
+    source->lock();
+    heldSources_[heldSourceCount_++] = source;
 }
 
 void Win32DDGrDriver2D::contextChanged(QXGrContext*, QXGrContext*) { settle(); }
@@ -57,15 +91,10 @@ void Win32DDGrDriver2D::plot(int x, int y) {
     if (x < v.left || x >= v.right || y < v.top || y >= v.bottom || x < 0 || y < 0 || x >= graphics->width ||
         y >= graphics->height)
         return;
-    if (held_ != graphics) {
-        settle();
-        heldLock_ = graphics->lock();
-        held_ = graphics;
-    }
-    if (!heldLock_.pixels || !isConvertibleFormat(heldLock_.format)) return;
-    storePixel(heldLock_.format,
-               heldLock_.pixels + std::ptrdiff_t(y) * heldLock_.pitch + std::ptrdiff_t(x) * bytesPerPixel(heldLock_.format),
-               toPixel(heldLock_.format, c.colour));
+    const QXPixelLock& lock = holdTarget(graphics);
+    if (!lock.pixels || !isConvertibleFormat(lock.format)) return;
+    storePixel(lock.format, lock.pixels + std::ptrdiff_t(y) * lock.pitch + std::ptrdiff_t(x) * bytesPerPixel(lock.format),
+               toPixel(lock.format, c.colour));
 }
 
 void Win32DDGrDriver2D::rect(int x, int y, int w, int h, bool solid) {
@@ -74,7 +103,20 @@ void Win32DDGrDriver2D::rect(int x, int y, int w, int h, bool solid) {
 }
 
 void Win32DDGrDriver2D::blit(int x, int y, int w, int h, QXGraphics* source, int sourceX, int sourceY, int flags) {
-    settle();
+    QXGraphics* target = current().graphics;
+    auto* to = dynamic_cast<Win32DDGraphics*>(target);
+    auto* from = dynamic_cast<Win32DDGraphics*>(source);
+    // In system memory the blitter is a CPU copy behind a lock of its own
+    // (and Wine's colour-keyed one is several times slower than the plain
+    // one); between formats it cannot serve at all. Then, with both surfaces
+    // held locked, the surface's copy takes the portable path, which gives
+    // the blitter's pixels, and the next blit finds them locked already.
+    if (to && from && ((to->systemMemory && from->systemMemory) || !to->blitsFrom(*from))) {
+        holdTarget(target);
+        holdSource(from);
+    } else {
+        settle();
+    }
     Win32GrDriver2D::blit(x, y, w, h, source, sourceX, sourceY, flags);
 }
 

@@ -2,6 +2,8 @@
 // The DirectDraw 2D driver ("DirectDraw", the default): draws on DirectDraw
 // surfaces by the shared rules, with the surfaces' colour fill and blits.
 
+#include <array>
+
 #include "graphics/Win32GrDriver2D.h"
 
 class Win32DDGrDriver2D : public Win32GrDriver2D {
@@ -20,9 +22,14 @@ public:
     // it first (so fills, blits and text reach the surface's own blitter).
     void plot(int x, int y) override;
     void rect(int x, int y, int w, int h, bool solid) override;
+    // Blits between system-memory surfaces, and those the blitter cannot do
+    // (between formats), are memory copies by the shared rules: the target
+    // and the recent sources stay locked from one such blit to the next, as
+    // plots keep theirs. The other blits involving video memory go to the
+    // blitter.
     void blit(int x, int y, int w, int h, QXGraphics* source, int sourceX, int sourceY, int flags) override;
     void text(int x, int y, const QXString* text) override;
-    // Gives back the lock that plots hold, if any.
+    // Gives back the locks that plots and blits hold, if any.
     void settle();
 
     class Context : public Win32GrContext {
@@ -38,8 +45,17 @@ protected:
     void contextChanged(QXGrContext* previous, QXGrContext* current) override;
 
 private:
+    // Locks the current store until settle(), unless it already is.
+    const QXPixelLock& holdTarget(QXGraphics* graphics);
+    // Locks and retains a blit source until settle(), unless it already is.
+    void holdSource(QXGraphics* source);
+
     QXGraphics* held_ = nullptr;
     QXPixelLock heldLock_{};
+    // Enough for the sprites of a scene; one more lets all of them go.
+    static constexpr int kHeldSources = 16;
+    std::array<QXGraphics*, kHeldSources> heldSources_{};
+    int heldSourceCount_ = 0;
 };
 
 extern Win32DDGrDriver2D theWin32DDGrDriver2D;

@@ -50,6 +50,8 @@ bool Win32DDGraphics::createSurface() {
         description.ddpfPixelFormat = describeFormat(QXFormatRGB888);
         if (FAILED(directDraw_->CreateSurface(&description, &surface, nullptr))) surface = nullptr;
     }
+    DDSCAPS2 caps{};
+    systemMemory = surface && SUCCEEDED(surface->GetCaps(&caps)) && (caps.dwCaps & DDSCAPS_SYSTEMMEMORY) != 0;
     return surface != nullptr;
 }
 
@@ -119,6 +121,13 @@ Win32DDGraphics* Win32DDGraphics::blitSourceFor(Win32DDGraphics* source) {
     }
     source->twin->maskColour = source->maskColour;
     return source->twin;
+}
+
+bool Win32DDGraphics::blitsFrom(const Win32DDGraphics& source) const {
+    if (&source == this || !isConvertibleFormat(format)) return false;
+    const bool twinServes = source.kind == kDDSystem24WithTwin && isDisplayKind(kind) && source.twin &&
+                            source.twin->format == format;
+    return source.format == format || twinServes;
 }
 
 bool Win32DDGraphics::blitFrom(Win32DDGraphics* source, int x, int y, int w, int h, int sourceX, int sourceY,

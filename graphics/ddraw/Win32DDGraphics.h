@@ -37,6 +37,11 @@ public:
     QXPixelLock lock() override;
     void unlock() override;
 
+    // Whether a copy from `source` onto this surface, neither locked, would
+    // be a Blt: a different surface of this format, or a 24-bit source with
+    // a display-format twin of it.
+    bool blitsFrom(const Win32DDGraphics& source) const;
+
     // The surface's device context, for text; "Failed to lock HDC" while
     // one is already taken or when the surface gives none.
     HDC getDC();
@@ -47,6 +52,9 @@ public:
 
     int kind;
     int format = 0;
+    // Whether the surface lives in system memory (as its caps say), where the
+    // blitter is a CPU copy too, and a lock costs no transfer.
+    bool systemMemory = false;
     bool modified = false;
     IDirectDrawSurface7* surface = nullptr;
     Win32DDGraphics* twin = nullptr;  // kind 2: the display-format copy

@@ -1,6 +1,7 @@
 #include "graphics/gl/Win32GL.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -133,6 +134,50 @@ void Win32GLGraphics::makeCurrent() {
     if (wglGetCurrentContext() != context) wglMakeCurrent(dc, context);
 }
 
+void Win32GLGraphics::addPoint(int x, int y, QXColour colour) {
+    // As many as the buffer has pixels: a batch that size is stored at the
+    // cost of one read-back, and its memory stays near the read-back's.
+    pointColour_ = colour;
+    points_.push_back(x);
+    points_.push_back(y);
+    if (points_.size() / 2 >= std::max<std::size_t>(16384, std::size_t(width) * std::size_t(height))) flushPoints();
+}
+
+void Win32GLGraphics::flushPoints() {
+    if (points_.empty()) return;
+    const std::int64_t count = std::int64_t(points_.size() / 2);
+    // The rasteriser takes longer for a point than a whole-buffer read-back
+    // and write-back takes for 64 pixels: past that, the lock stores them.
+    if (lockCount == 0 && count * kPixelsPerPoint >= std::int64_t(width) * height) {
+        lock();
+        unlock();
+        return;
+    }
+    std::vector<GLfloat> centres(points_.size());
+    for (std::size_t i = 0; i < points_.size(); ++i) centres[i] = static_cast<GLfloat>(points_[i]) + 0.5f;
+    points_.clear();
+    makeCurrent();
+    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(2, GL_FLOAT, 0, centres.data());
+    glDrawArrays(GL_POINTS, 0, static_cast<GLsizei>(count));
+    glPopClientAttrib();
+}
+
+void Win32GLGraphics::storePoints(const QXPixelLock& pixels) {
+    if (pixels.pixels && isConvertibleFormat(pixels.format)) {
+        const std::uint32_t pixel = toPixel(pixels.format, pointColour_);
+        const int bytes = bytesPerPixel(pixels.format);
+        for (std::size_t i = 0; i < points_.size(); i += 2) {
+            const int x = points_[i], y = points_[i + 1];
+            if (x < 0 || y < 0 || x >= width || y >= height) continue;
+            storePixel(pixels.format, pixels.pixels + std::ptrdiff_t(y) * pixels.pitch + std::ptrdiff_t(x) * bytes,
+                       pixel);
+        }
+    }
+    points_.clear();
+}
+
 QXPixelLock Win32GLGraphics::lock() {
     modified = true;
     if (lockCount++ == 0) {
@@ -143,6 +188,8 @@ QXPixelLock Win32GLGraphics::lock() {
         glReadBuffer(GL_BACK);
         glReadPixels(0, 0, width, height, GL_BGR_EXT, GL_UNSIGNED_BYTE, lockDib->pixels);
         flipRows(lockDib->pixels, lockDib->pitch, height);
+        // The points waiting to be drawn, as if they had been before the read.
+        storePoints({lockDib->pixels, lockDib->pitch, lockDib->format});
     }
     return {lockDib->pixels, lockDib->pitch, lockDib->format};
 }
@@ -150,6 +197,9 @@ QXPixelLock Win32GLGraphics::lock() {
 void Win32GLGraphics::unlock() {
     if (lockCount <= 0 || --lockCount > 0) return;
     makeCurrent();
+    // Points plotted while locked lie under the stored pixels, which cover
+    // the whole buffer: they never show.
+    points_.clear();
     flipRows(lockDib->pixels, lockDib->pitch, height);
     // Raw pixels: nothing of the drawing state may touch them on the way.
     glPushAttrib(GL_ENABLE_BIT | GL_PIXEL_MODE_BIT);

@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <GL/gl.h>
 
+#include <vector>
+
 #include "graphics/QXGraphics.h"
 #include "graphics/QXPixmap.h"
 #include "graphics/Win32DIBGraphics.h"
@@ -54,6 +56,15 @@ public:
     // Makes this buffer's context current.
     void makeCurrent();
 
+    // Points plotted in the context's colour, kept to be drawn together: the
+    // 2D driver flushes them before it draws anything else or changes the
+    // colour, the viewport or the context, the screens before a swap, and
+    // the outermost lock stores them into the pixels it reads, so everything
+    // lands in the order it was drawn. A flush draws a few as GL points and
+    // stores many through a lock.
+    void addPoint(int x, int y, QXColour colour);
+    void flushPoints();
+
     HWND window;
     HDC dc;
     HGLRC context;
@@ -66,6 +77,14 @@ public:
 private:
     friend Win32GLGraphics* createGLWindowGraphics(HWND window, int width, int height, bool ownsWindow);
     Win32GLGraphics(HWND window, HDC dc, HGLRC context, int width, int height, bool ownsWindow);
+
+    // Into the pixels of the outermost lock, in place of drawing them.
+    void storePoints(const QXPixelLock& pixels);
+
+    // Pixels, x then y, all in one colour.
+    std::vector<int> points_;
+    QXColour pointColour_ = 0;
+    static constexpr int kPixelsPerPoint = 64;
 };
 
 // The frame buffer of `window` (its client area is width x height), with a

@@ -26,6 +26,7 @@ public:
     void flip(bool) override {
         if (!store_) return;
         store_->makeCurrent();
+        store_->flushPoints();
         SwapBuffers(store_->dc);
     }
 

@@ -101,6 +101,7 @@ QXGrContext* Win32GLGrDriver2D::newContext(QXGraphics* graphics, QXFont* font) {
     auto* context = new Context(graphics, font, *this);
     if (auto* frame = dynamic_cast<Win32GLGraphics*>(graphics)) {
         frame->makeCurrent();
+        frame->flushPoints();  // in the state they were plotted in
         glViewport(0, 0, frame->width, frame->height);
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
@@ -122,9 +123,15 @@ Win32GLGraphics* Win32GLGrDriver2D::frameBuffer() {
     return frame;
 }
 
+Win32GLGraphics* Win32GLGrDriver2D::drawingFrame() {
+    Win32GLGraphics* frame = frameBuffer();
+    if (frame) frame->flushPoints();
+    return frame;
+}
+
 void Win32GLGrDriver2D::applyState() {
     QXGrContext& c = current();
-    if (!frameBuffer()) return;
+    if (!drawingFrame()) return;
     const QXColour colour = c.colour;
     glColor4ub((colour >> 16) & 0xFF, (colour >> 8) & 0xFF, colour & 0xFF, 255);
     const Q2DRect& v = c.viewport;
@@ -137,6 +144,8 @@ void Win32GLGrDriver2D::applyState() {
 }
 
 void Win32GLGrDriver2D::contextChanged(QXGrContext*, QXGrContext* next) {
+    if (currentFrame_) currentFrame_->flushPoints();
+    currentFrame_ = next ? dynamic_cast<Win32GLGraphics*>(next->graphics) : nullptr;
     if (next) applyState();
 }
 
@@ -155,18 +164,17 @@ void Win32GLGrDriver2D::quad(const Q2DRect& a) {
 }
 
 void Win32GLGrDriver2D::plot(int x, int y) {
-    Win32GLGraphics* frame = frameBuffer();
+    // No context switch: the frame buffer draws its points when they are flushed.
+    Win32GLGraphics* frame = currentFrame_;
     if (!frame) return Win32GrDriver2D::plot(x, y);
     Q2DRect pixel;
     if (!q2dClip(current().viewport, x, y, 1, 1, pixel)) return;
     frame->modified = true;
-    glBegin(GL_POINTS);
-    glVertex2f(static_cast<float>(x) + 0.5f, static_cast<float>(y) + 0.5f);
-    glEnd();
+    frame->addPoint(x, y, current().colour);
 }
 
 void Win32GLGrDriver2D::rect(int x, int y, int w, int h, bool solid) {
-    Win32GLGraphics* frame = frameBuffer();
+    Win32GLGraphics* frame = drawingFrame();
     if (!frame) return Win32GrDriver2D::rect(x, y, w, h, solid);
     const Q2DRect& view = current().viewport;
     Q2DRect box;
@@ -184,7 +192,7 @@ void Win32GLGrDriver2D::rect(int x, int y, int w, int h, bool solid) {
 }
 
 void Win32GLGrDriver2D::line(int x1, int y1, int x2, int y2) {
-    Win32GLGraphics* frame = frameBuffer();
+    Win32GLGraphics* frame = drawingFrame();
     if (!frame) return Win32GrDriver2D::line(x1, y1, x2, y2);
     if (!q2dClipLine(current().viewport, x1, y1, x2, y2)) return;
     frame->modified = true;
@@ -202,7 +210,7 @@ void Win32GLGrDriver2D::line(int x1, int y1, int x2, int y2) {
 }
 
 void Win32GLGrDriver2D::blit(int x, int y, int w, int h, QXGraphics* source, int sourceX, int sourceY, int flags) {
-    Win32GLGraphics* frame = frameBuffer();
+    Win32GLGraphics* frame = drawingFrame();
     if (!frame || !source) return Win32GrDriver2D::blit(x, y, w, h, source, sourceX, sourceY, flags);
     Q2DRect area;
     if (!q2dClipWithSource(current().viewport, x, y, w, h, sourceX, sourceY, area)) return;
@@ -243,7 +251,7 @@ void Win32GLGrDriver2D::blit(int x, int y, int w, int h, QXGraphics* source, int
 }
 
 void Win32GLGrDriver2D::text(int x, int y, const QXString* string) {
-    Win32GLGraphics* frame = frameBuffer();
+    Win32GLGraphics* frame = drawingFrame();
     if (!frame) return Win32GrDriver2D::text(x, y, string);
     auto* font = dynamic_cast<Win32Font*>(current().font);
     if (!font || !string || string->length == 0) return;

@@ -15,6 +15,7 @@ public:
     // Always a memory store (the flags do not matter).
     QXGraphics* createGraphics(int width, int height, int flags) override;
 
+    // Plots are kept by the frame buffer and drawn together.
     void plot(int x, int y) override;
     void line(int x1, int y1, int x2, int y2) override;
     void rect(int x, int y, int w, int h, bool solid) override;
@@ -39,9 +40,13 @@ private:
     // The current frame buffer, made current; null when the context's store
     // is a memory store (drawn by the shared rules).
     Win32GLGraphics* frameBuffer();
+    // As frameBuffer, with the plotted points drawn, for any other drawing.
+    Win32GLGraphics* drawingFrame();
     void applyState();
     void quad(const Q2DRect& area);
     Win32DIBGraphics* textDib_ = nullptr;
+    // The current context's frame buffer, if its store is one (held by the context).
+    Win32GLGraphics* currentFrame_ = nullptr;
 };
 
 extern Win32GLGrDriver2D theWin32GLGrDriver2D;

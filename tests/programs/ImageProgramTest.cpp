@@ -74,6 +74,26 @@ TEST(ImageCommands, EveryDriverDrawsTheSameImagePixels) {
     EXPECT_EQ(run.messageBoxes[0].text, "Illegal image frame index");
 }
 
+TEST(ImageCommands, SpritesMatchTheProgramsModelOnEveryTarget) {
+    QXRunResult run = runBound("images_blits");
+    EXPECT_FALSE(run.timedOut) << describe(run);
+    EXPECT_EQ(run.exitCode, 0u) << describe(run);
+    const std::string steps = "ok clipped at every edge of the target\n"
+                              "ok clipped at every edge of a viewport\n"
+                              "ok plots and rects between sprites\n"
+                              "ok text between sprites\n"
+                              "ok sprites on a locked target\n"
+                              "ok a source changed after it was drawn\n"
+                              "ok a source freed after it was drawn\n"
+                              "ok the target drawn into itself\n"
+                              "ok a changed sprite onto another target\n";
+    std::string expected;
+    for (const char* header : {"driver 3 flags 0\n", "driver 3 flags 1\n", "driver 3 flags 2\n", "driver 1 flags 2\n"})
+        expected += header + steps;
+    EXPECT_EQ(run.output, expected) << describe(run);
+    EXPECT_TRUE(run.messageBoxes.empty()) << describe(run);
+}
+
 TEST(ImageCommands, FailuresStopTheProgramWithTheirMessages) {
     const struct {
         const char* argument;
