@@ -11,6 +11,7 @@
 
 namespace {
 QXEventDriver* driver = nullptr;
+QXBeforeWaitHook beforeWaitHooks[kMaxBeforeWaitHooks] = {};
 
 long long nowMs() {
     using namespace std::chrono;
@@ -40,7 +41,27 @@ void noteModalLoop(int id) {
 void setEventDriver(QXEventDriver* newDriver) { driver = newDriver; }
 QXEventDriver* eventDriver() { return driver; }
 
+bool addBeforeWaitHook(QXBeforeWaitHook hook) {
+    for (QXBeforeWaitHook& slot : beforeWaitHooks)
+        if (!slot || slot == hook) {
+            slot = hook;
+            return true;
+        }
+    return false;
+}
+
+void removeBeforeWaitHook(QXBeforeWaitHook hook) {
+    for (QXBeforeWaitHook& slot : beforeWaitHooks)
+        if (slot == hook) slot = nullptr;
+}
+
+void runBeforeWaitHooks() {
+    for (QXBeforeWaitHook hook : beforeWaitHooks)
+        if (hook) hook();
+}
+
 void driverWait(int timeoutMs) {
+    runBeforeWaitHooks();
     if (driver) {
         driver->wait(timeoutMs);
     } else if (timeoutMs != 0) {

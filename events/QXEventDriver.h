@@ -19,6 +19,16 @@ void setEventDriver(QXEventDriver* driver);
 QXEventDriver* eventDriver();
 void driverWait(int timeoutMs);
 
+// Work due before the program lets time pass or polls input: a subsystem
+// that holds output back to batch it lets it go here. Hooks run on the
+// program's thread and must not raise; at most kMaxBeforeWaitHooks.
+using QXBeforeWaitHook = void (*)();
+constexpr int kMaxBeforeWaitHooks = 4;
+bool addBeforeWaitHook(QXBeforeWaitHook hook);
+void removeBeforeWaitHook(QXBeforeWaitHook hook);
+// Runs the hooks; driverWait does so first, and so does every other wait.
+void runBeforeWaitHooks();
+
 // The basic queue read: the oldest event of the main queue, else of the tick
 // queue, waiting up to `timeoutMs` for one. Copies it to `destination` (when
 // given), removes it when `remove` is set, and returns its id; 0 when none came.

@@ -172,11 +172,15 @@ int QXCALL GraphicsFormat() {
 
 int QXCALL GraphicsDepth() { return depthOfFormat(GraphicsFormat()); }
 
+// A frame's end, and often a wait for the display: output held back for
+// batching (the net game's messages) leaves first.
 void QXCALL Flip(int vwait) {
+    runBeforeWaitHooks();
     if (QXScreen* screen = currentQXScreen()) screen->flip(vwait != 0);
 }
 
 void QXCALL VWait(int frames) {
+    runBeforeWaitHooks();
     if (frames > 0) driver().waitVerticalBlank(frames);
 }
 
@@ -327,7 +331,10 @@ int QXCALL CreateCanvas(int x, int y, int width, int height, int group, int styl
 
 int QXCALL CanvasBuffer(int canvas) { return handleOf(canvasOf(canvas).buffer()); }
 
-void QXCALL FlipCanvas(int canvas, int vwait) { canvasOf(canvas).flip(vwait != 0); }
+void QXCALL FlipCanvas(int canvas, int vwait) {
+    runBeforeWaitHooks();
+    canvasOf(canvas).flip(vwait != 0);
+}
 
 // ---------------------------------------------------------------- pointer and gamma
 

@@ -111,6 +111,10 @@ bool QXNetGame::send(int type, std::string_view text, QXNetPlayerId from, QXNetP
     return session_->send(from, to, reliable, sendBuffer_.data(), size);
 }
 
+void QXNetGame::flush() {
+    if (session_) session_->flush();
+}
+
 bool QXNetGame::receive() {
     message_ = {};
     if (!session_) return false;

@@ -60,6 +60,9 @@ public:
     virtual bool discardNext() { return false; }
     // Reads a system message received into `bytes`.
     virtual QXNetSystemEvent systemEvent(const std::uint8_t* bytes, std::size_t size) = 0;
+    // Sends at once whatever the session holds back to send with later
+    // messages; called before the program waits or polls.
+    virtual void flush() {}
 };
 
 // How starting a game ended: 0 no game, 1 joined, 2 created.
@@ -121,6 +124,8 @@ public:
     bool send(int type, std::string_view text, QXNetPlayerId from, QXNetPlayerId to, bool reliable);
     // Fetches the next message to report into the current message.
     bool receive();
+    // Lets messages held back for batching leave; harmless without a game.
+    void flush();
     const QXNetMessage& message() const { return message_; }
 
     std::size_t sendBufferBytes() const { return sendBuffer_.size(); }

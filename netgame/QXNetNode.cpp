@@ -35,6 +35,7 @@ struct QXNetNode::Link {
     std::uint32_t lastHeard = 0;
     std::uint32_t lastSent = 0;
     std::optional<std::uint32_t> partialSince;
+    std::optional<std::uint32_t> wroteAt;  // when bytes last went to the socket
 
     std::size_t queued() const { return out.size() - outStart; }
 };
@@ -67,8 +68,8 @@ QXNetNode::~QXNetNode() {
     for (auto& link : links_) {
         if (link->dead || link->connecting || link->closing) continue;
         if (link->machine != 0 || link->toHost) queueFrame(*link, QXNetFrameKind::Bye, {});
-        flushLink(*link);
     }
+    lingerUntilSent();
     for (auto& link : links_)
         if (link->socket >= 0) sockets_.close(link->socket);
     if (listener_ >= 0) sockets_.close(listener_);
@@ -255,6 +256,7 @@ void QXNetNode::flushLink(Link& link) {
         if (sent == QXNetSockets::kWouldBlock) break;
         if (sent < 0) return kill(link);
         link.outStart += static_cast<std::size_t>(sent);
+        link.wroteAt = sockets_.now();
     }
     if (link.queued() == 0) {
         link.out.clear();
@@ -263,6 +265,38 @@ void QXNetNode::flushLink(Link& link) {
     } else if (link.outStart > (64u << 10) && link.outStart > link.out.size() / 2) {
         link.out.erase(link.out.begin(), link.out.begin() + static_cast<std::ptrdiff_t>(link.outStart));
         link.outStart = 0;
+    }
+}
+
+// One send costs far more than one small frame, so frames sent in the same
+// millisecond as the link's last write wait and leave together: with the
+// next send in a later millisecond, once coalesceBytes wait, or at the next
+// pump, receive or flush (the program's waits and polls flush). A message
+// sent after a quiet moment still leaves at once.
+void QXNetNode::writeSoon(Link& link) {
+    if (link.dead || link.connecting) return;
+    if (link.queued() < limits_.coalesceBytes && link.wroteAt && *link.wroteAt == sockets_.now()) return;
+    flushLink(link);
+}
+
+void QXNetNode::flush() {
+    for (auto& link : links_)
+        if (!link->dead && !link->connecting && link->queued() > 0) flushLink(*link);
+}
+
+// What is queued is the program's messages and goodbyes: they get a little
+// time to leave before the sockets close, while the peers read them.
+void QXNetNode::lingerUntilSent() {
+    const std::uint32_t deadline = sockets_.now() + limits_.lingerMs;
+    for (;;) {
+        bool waiting = false;
+        for (auto& link : links_) {
+            if (link->dead || link->connecting || link->queued() == 0) continue;
+            flushLink(*link);
+            waiting = waiting || (!link->dead && link->queued() > 0);
+        }
+        if (!waiting || reached(sockets_.now(), deadline)) return;
+        sockets_.idle(1);
     }
 }
 
@@ -560,9 +594,10 @@ void QXNetNode::loseGame() {
 // ---------------------------------------------------------------- helpers
 
 bool QXNetNode::queueFrame(Link& link, QXNetFrameKind kind, std::span<const std::uint8_t> payload) {
-    if (link.dead) return false;
-    if (link.queued() + kNetFrameLengthBytes + kNetFrameHeadBytes + payload.size() > limits_.sendQueueBytes)
-        return false;
+    const std::size_t frameBytes = kNetFrameLengthBytes + kNetFrameHeadBytes + payload.size();
+    // Frames held back for batching are not what makes a queue full.
+    if (!link.dead && !link.connecting && link.queued() + frameBytes > limits_.sendQueueBytes) flushLink(link);
+    if (link.dead || link.queued() + frameBytes > limits_.sendQueueBytes) return false;
     if (!appendNetFrame(link.out, kind, payload)) return false;
     link.lastSent = sockets_.now();
     return true;
@@ -681,7 +716,7 @@ bool QXNetNode::send(QXNetPlayerId from, QXNetPlayerId to, bool reliable, const 
                 sockets_.sendTo(udp_, udpEndpointOf(link->machine), datagram.data(), datagram.size());
             } else {
                 if (!queueFrame(*link, QXNetFrameKind::Message, wire)) kill(*link);
-                flushLink(*link);
+                writeSoon(*link);
             }
         }
         return true;
@@ -692,13 +727,15 @@ bool QXNetNode::send(QXNetPlayerId from, QXNetPlayerId to, bool reliable, const 
         return sockets_.sendTo(udp_, udpEndpointOf(hostMachine_), datagram.data(), datagram.size());
     // A member that cannot hand its messages on fails the send, never waits.
     if (!queueFrame(*host, QXNetFrameKind::Message, wire)) return false;
-    if (!host->connecting) flushLink(*host);
+    writeSoon(*host);
     return true;
 }
 
 QXNetReceipt QXNetNode::receive(std::uint8_t* buffer, std::size_t capacity) {
-    // Messages already read are handed out without touching the sockets; a
-    // read takes many at once.
+    // Messages already read are handed out without reading the sockets (a
+    // read takes many at once); held-back ones leave first, since a program
+    // that asks for messages may be waiting for answers to them.
+    flush();
     if (inbox_.empty()) pump();
     QXNetReceipt receipt;
     if (inbox_.empty()) return receipt;

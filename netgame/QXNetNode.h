@@ -71,6 +71,10 @@ struct QXNetLimits {
     std::size_t sendQueueBytes = 4u << 20;   // per connection; a peer that cannot keep up is dropped
     std::size_t inboxBytes = 16u << 20;      // messages waiting for RecvNetMsg
     std::size_t readBudgetBytes = 256u << 10;  // per connection and pump
+    // Small frames sent in the same millisecond wait in the queue and leave
+    // together, once this many bytes wait or at the next flush.
+    std::size_t coalesceBytes = 16u << 10;
+    std::uint32_t lingerMs = 2000;  // at the end, for queued bytes to leave
     int maxMembers = 64;
     int maxPending = 16;
 };
@@ -101,6 +105,8 @@ public:
     QXNetReceipt receive(std::uint8_t* buffer, std::size_t capacity) override;
     bool discardNext() override;
     QXNetSystemEvent systemEvent(const std::uint8_t* bytes, std::size_t size) override;
+    // Writes out every frame held back to be sent with others.
+    void flush() override;
 
     // Does the socket work that is due: accepts, reads, relays, writes,
     // keeps connections alive and drops those that misbehave.
@@ -131,6 +137,8 @@ private:
     void serviceLink(Link& link);
     void readLink(Link& link);
     void flushLink(Link& link);
+    void writeSoon(Link& link);
+    void lingerUntilSent();
     void receiveDatagrams();
     void dropDeadLinks();
     void checkRejoinDeadline();

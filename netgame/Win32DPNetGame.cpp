@@ -7,6 +7,7 @@
 #include <new>
 #include <utility>
 
+#include "events/QXEventDriver.h"
 #include "netgame/Win32DPNetGameDialog.h"
 
 namespace {
@@ -47,6 +48,10 @@ BOOL CALLBACK addGame(LPCDPSESSIONDESC2 description, LPDWORD, DWORD flags, LPVOI
     }
     return TRUE;
 }
+
+// Messages the game holds back to send together leave before the program
+// waits or polls, so that none waits behind a pause.
+void flushNetGame() { netGame().flush(); }
 
 // The text up to its first zero byte, as DirectPlay reads it.
 std::string cText(std::string_view text) { return std::string(text.substr(0, text.find('\0'))); }
@@ -95,10 +100,12 @@ bool Win32DPNetGame::startup() {
         unload();
         return false;
     }
+    addBeforeWaitHook(flushNetGame);
     return true;
 }
 
 void Win32DPNetGame::shutdown() {
+    removeBeforeWaitHook(flushNetGame);
     netGame().close();
     unload();
     if (socketsStarted_) sockets_.stop();

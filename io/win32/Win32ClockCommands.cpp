@@ -5,6 +5,7 @@
 #include <mmsystem.h>
 
 #include "core/QXString.h"
+#include "events/QXEventDriver.h"
 #include "io/QXClock.h"
 #include "runtime/QXRegistry.h"
 
@@ -18,8 +19,12 @@ QXClockTime localClockTime() {
 // Wraps like the system counter: negative after about 24.8 days, 0 again after about 49.7.
 int QXCALL MilliSecs() { return static_cast<int>(timeGetTime()); }
 
-// The message pump does not run meanwhile.
-void QXCALL Delay(int millisecs) { Sleep(millisecs > 0 ? static_cast<DWORD>(millisecs) : 0); }
+// The message pump does not run meanwhile; output held back for batching
+// leaves first.
+void QXCALL Delay(int millisecs) {
+    runBeforeWaitHooks();
+    Sleep(millisecs > 0 ? static_cast<DWORD>(millisecs) : 0);
+}
 
 QXString* QXCALL CurrentDate() { return newString(formatClockDate(localClockTime()).c_str()); }
 

@@ -79,6 +79,19 @@ TEST(NetGamePeers, TheOldestMemberHostsWhenTheHostLeaves) {
     EXPECT_NE(bobRun.output.find("ok bob hosts after alice left"), std::string::npos) << describe(bobRun);
 }
 
+TEST(NetGamePeers, MessagesSentInABurstOrJustBeforeLeavingAllArrive) {
+    const std::string game = uniqueGame("burst");
+    auto host = startPeer("burst", "host", game);
+    auto alice = startPeer("burst", "alice", game);
+    const QXRunResult hostRun = host.get(), aliceRun = alice.get();
+    expectClean(hostRun, "host");
+    expectClean(aliceRun, "alice");
+    EXPECT_NE(aliceRun.output.find("ok messages sent back to back left while the program waited"), std::string::npos)
+        << describe(aliceRun);
+    EXPECT_NE(hostRun.output.find("ok burst messages whole and in order before the goodbye"), std::string::npos)
+        << describe(hostRun);
+}
+
 TEST(NetGamePeers, AMachineKilledOutrightLeavesTheGame) {
     const std::string game = uniqueGame("crash");
     auto host = startPeer("crash", "host", game);

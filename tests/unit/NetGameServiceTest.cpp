@@ -13,7 +13,9 @@
 #include <functional>
 #include <thread>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "netgame/QXNetMessage.h"
@@ -332,6 +334,153 @@ TEST_F(NetGameService, AMemberThatFloodsTheHostIsDropped) {
     ASSERT_FALSE(seen.empty());
     EXPECT_EQ(seen.back(), "left " + std::to_string(flooder));
     EXPECT_LE(seen.size(), 70u) << "no more than the bound was kept";
+}
+
+// Winsock with a clock the test may hold still, counting the writes.
+class HeldClockSockets final : public QXNetSockets {
+public:
+    explicit HeldClockSockets(Win32NetSockets& real) : real_(real) {}
+    std::uint32_t now() override { return held ? *held : real_.now(); }
+    void idle(int ms) override { real_.idle(ms); }
+    bool resolve(std::string_view host, std::uint32_t& ip) override { return real_.resolve(host, ip); }
+    int listenTcp(std::uint16_t port) override { return real_.listenTcp(port); }
+    int openUdp(std::uint16_t port) override { return real_.openUdp(port); }
+    std::uint16_t localPort(int socket) override { return real_.localPort(socket); }
+    int accept(int listener, QXNetEndpoint& peer) override { return real_.accept(listener, peer); }
+    int connect(QXNetEndpoint to) override { return real_.connect(to); }
+    int connected(int socket) override { return real_.connected(socket); }
+    long send(int socket, const std::uint8_t* bytes, std::size_t size) override {
+        ++writes;
+        return real_.send(socket, bytes, size);
+    }
+    long receive(int socket, std::uint8_t* bytes, std::size_t size) override {
+        return real_.receive(socket, bytes, size);
+    }
+    bool sendTo(int socket, QXNetEndpoint to, const std::uint8_t* bytes, std::size_t size) override {
+        return real_.sendTo(socket, to, bytes, size);
+    }
+    long receiveFrom(int socket, std::uint8_t* bytes, std::size_t size, QXNetEndpoint& from) override {
+        return real_.receiveFrom(socket, bytes, size, from);
+    }
+    void close(int socket) override { real_.close(socket); }
+
+    std::optional<std::uint32_t> held;
+    int writes = 0;
+
+private:
+    Win32NetSockets& real_;
+};
+
+// The text of burst message `i`: its number and 0 to 96 more bytes.
+std::string burstText(int i) { return std::to_string(i) + ":" + std::string(static_cast<std::size_t>(i * 7 % 97), 'a' + i % 26); }
+
+class NetGameBurst : public NetGameService {
+protected:
+    // A host with a player, and a member joined through `memberSockets`.
+    void SetUp() override {
+        NetGameService::SetUp();
+        const std::string game = uniqueName("burst");
+        host = add(QXNetNode::host(sockets, game));
+        ASSERT_NE(host, nullptr);
+        ASSERT_TRUE(host->createPlayer("host", hostPlayer));
+        std::atomic<bool> stop{false};
+        std::thread pumping([&] {
+            while (!stop) {
+                host->pump();
+                Sleep(1);
+            }
+        });
+        member = add(QXNetNode::join(memberSockets, game, 0x7F000001, host->tcpPort()));
+        stop = true;
+        pumping.join();
+        ASSERT_NE(member, nullptr);
+        ASSERT_TRUE(member->createPlayer("member", memberPlayer));
+        ASSERT_TRUE(pumpUntil([&] { return host->roster().players().size() == 2; }));
+        drain(*host);
+        drain(*member);
+    }
+    // Collects what the host receives (touching no other node) until
+    // `count` messages came, and with `untilLeft` the member's departure,
+    // or `ms` pass.
+    std::vector<std::string> hostReceives(std::size_t count, bool untilLeft, DWORD ms = 20000) {
+        std::vector<std::string> seen;
+        const std::string left = "left " + std::to_string(memberPlayer);
+        const DWORD start = GetTickCount();
+        while (GetTickCount() - start <= ms) {
+            for (auto& s : drain(*host)) seen.push_back(std::move(s));
+            const bool gone = !seen.empty() && seen.back() == left;
+            if (seen.size() >= count + (untilLeft ? 1 : 0) && (gone || !untilLeft)) break;
+            Sleep(1);
+        }
+        return seen;
+    }
+    std::string expected(int i) const {
+        return "msg 3 " + std::to_string(memberPlayer) + ">" + std::to_string(hostPlayer) + " " + burstText(i);
+    }
+
+    HeldClockSockets memberSockets{sockets};
+    QXNetNode* host = nullptr;
+    QXNetNode* member = nullptr;
+    QXNetPlayerId hostPlayer = 0, memberPlayer = 0;
+};
+
+TEST_F(NetGameBurst, SmallMessagesOfOneMillisecondLeaveTogetherAndInOrder) {
+    // A millisecond in which nothing was written yet: the first message
+    // leaves at once, the next ones wait for a flush.
+    memberSockets.held = memberSockets.now() + 100000;
+    const int before = memberSockets.writes;
+    ASSERT_TRUE(sendText(*member, memberPlayer, hostPlayer, 3, burstText(0)));
+    EXPECT_EQ(memberSockets.writes, before + 1) << "a single message is not held back";
+    ASSERT_TRUE(sendText(*member, memberPlayer, hostPlayer, 3, burstText(1)));
+    ASSERT_TRUE(sendText(*member, memberPlayer, hostPlayer, 3, burstText(2)));
+    EXPECT_EQ(memberSockets.writes, before + 1) << "held back in the same millisecond";
+    member->flush();
+    EXPECT_EQ(memberSockets.writes, before + 2) << "both in one write";
+
+    // A burst: one write per 16 KB held back (about 80 KB here).
+    constexpr int kBurst = 1200;
+    for (int i = 3; i < kBurst; ++i) ASSERT_TRUE(sendText(*member, memberPlayer, hostPlayer, 3, burstText(i)));
+    const int burstWrites = memberSockets.writes - (before + 2);
+    EXPECT_GE(burstWrites, 2);
+    EXPECT_LE(burstWrites, 8);
+    // The next millisecond: the held-back rest leaves with the next message.
+    *memberSockets.held += 1;
+    ASSERT_TRUE(sendText(*member, memberPlayer, hostPlayer, 3, burstText(kBurst)));
+    const int sentWrites = memberSockets.writes;
+    EXPECT_GT(sentWrites, before + 2 + burstWrites);
+
+    const std::vector<std::string> seen = hostReceives(kBurst + 1, false);
+    ASSERT_EQ(seen.size(), static_cast<std::size_t>(kBurst + 1));
+    for (int i = 0; i <= kBurst; ++i) ASSERT_EQ(seen[static_cast<std::size_t>(i)], expected(i)) << i;
+
+    // Receiving flushes too: a program asking for answers is not waiting
+    // behind its own held-back question.
+    ASSERT_TRUE(sendText(*member, memberPlayer, hostPlayer, 3, burstText(1)));
+    EXPECT_EQ(memberSockets.writes, sentWrites);
+    std::vector<std::uint8_t> buffer(100);
+    member->receive(buffer.data(), buffer.size());
+    EXPECT_GT(memberSockets.writes, sentWrites);
+}
+
+TEST_F(NetGameBurst, ABurstSentJustBeforeLeavingArrivesWholeBeforeTheGoodbye) {
+    // The host's program reads on its own thread while the member sends
+    // 30,000 messages (about 1.6 MB) and leaves at once.
+    constexpr int kBurst = 30000;
+    std::vector<std::string> seen;
+    std::atomic<bool> done{false};
+    std::thread reading([&] {
+        seen = hostReceives(kBurst, true, 30000);
+        done = true;
+    });
+    bool allQueued = true;
+    for (int i = 0; i < kBurst && allQueued; ++i)
+        allQueued = sendText(*member, memberPlayer, hostPlayer, 3, burstText(i));
+    nodes[1].reset();
+    reading.join();
+    ASSERT_TRUE(allQueued) << "the queue bound was not reached";
+    ASSERT_EQ(seen.size(), static_cast<std::size_t>(kBurst + 1));
+    for (int i = 0; i < kBurst; ++i) ASSERT_EQ(seen[static_cast<std::size_t>(i)], expected(i)) << i;
+    EXPECT_EQ(seen.back(), "left " + std::to_string(memberPlayer));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
      migrate host|alice|bob  the host leaves; alice (joined first) hosts on
      crash host|alice      alice is killed from outside; the host sees her go
      quiet host|alice      host and alice talk while a hostile peer attacks
+     burst host|alice      alice sends many small messages and leaves at once
    Each machine prints "ok ..." lines and "FAIL ..." on anything wrong. */
 #include "qxprog.h"
 
@@ -462,6 +463,74 @@ static void crashOrQuiet(int quiet) {
     }
 }
 
+/* ---------------------------------------------------------------- burst */
+
+enum { BURST = 20000, PAIR = 20 };
+static int nextBurst, nextPair;
+static char flagPath[160];
+
+/* Whether the flag file the host makes exists (no net game command). */
+static int flagged(void) {
+    int type = FileType(_qxStrFromCStr((void*)flagPath));
+    _qxStrTmpFree(1);
+    return type == 1;
+}
+
+static void burstMessage(void) {
+    if (roleOf(msgFrom) != ALICE) return;
+    if (msgType == 15) {
+        if (numberAfter("b") != nextBurst) fail("burst message out of order");
+        ++nextBurst;
+    } else if (msgType == 16) {
+        if (numberAfter("p") != nextPair) fail("paired message out of order");
+        /* The last of messages sent back to back: alice waits for this file
+           without calling a net game command. */
+        if (++nextPair == PAIR) {
+            CloseFile(WriteFile(_qxStrFromCStr((void*)flagPath)));
+            _qxStrTmpFree(1);
+        }
+    } else if (msgType > 3) {
+        fail("unexpected message type");
+    }
+}
+
+static void burst(void) {
+    int i;
+    char line[TEXT];
+    put(put(put(flagPath, "C:\\windows\\temp\\"), game), ".flag");
+    expected[HOST] = expected[ALICE] = 1;
+    enter();
+    createMe();
+    meetEveryone();
+    if (myRole == ALICE) {
+        /* Messages of one moment may be held back to leave together; a
+           program that then only waits must not keep them. */
+        int deadline;
+        for (i = 0; i < PAIR; ++i) {
+            putInt(put(line, "p"), i);
+            send(16, line, ids[HOST], 1);
+        }
+        deadline = MilliSecs() + 10000;
+        while (!flagged() && MilliSecs() - deadline < 0) Delay(10);
+        check(flagged(), "messages sent back to back left while the program waited");
+        for (i = 0; i < BURST; ++i) {
+            putInt(put(line, "b"), i);
+            if (!send(15, line, ids[HOST], 1)) {
+                fail("burst send");
+                break;
+            }
+        }
+        /* Leaves at once: what is still queued must reach the host. */
+        StopNetGame();
+        say("ok burst sent");
+        return;
+    }
+    waitFor(aliceGone, burstMessage, 60000, "alice's burst and goodbye");
+    check(nextPair == PAIR && nextBurst == BURST, "burst messages whole and in order before the goodbye");
+    DeleteFile(_qxStrFromCStr((void*)flagPath));
+    _qxStrTmpFree(1);
+}
+
 void qxmain(void) {
     const char* rest = _qxStrToCStr(CommandLine());
     int i;
@@ -483,6 +552,8 @@ void qxmain(void) {
         crashOrQuiet(0);
     else if (same(scenario, "quiet"))
         crashOrQuiet(1);
+    else if (same(scenario, "burst"))
+        burst();
     else
         fail("unknown scenario");
     StopNetGame();
