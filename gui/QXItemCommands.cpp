@@ -64,7 +64,13 @@ int QXCALL SelectedGadgetItem(int gadget) { return itemsOf(gadget).items().selec
 
 int QXCALL LoadIconStrip(QXString* file) { return handleOf(loadIconStripFile(file, IconStripOwner::GuiDriver)); }
 
-void QXCALL FreeIconStrip(int strip) { release(checkHandle<QXIconStrip>(strip, "IconStrip")); }
+// The program's reference is the one the GUI driver's module would drop when
+// it stops: gadgets that still show the strip keep it alive past both.
+void QXCALL FreeIconStrip(int strip) {
+    QXIconStrip* freed = checkHandle<QXIconStrip>(strip, "IconStrip");
+    freed->leaveOwners();
+    release(freed);
+}
 
 void QXCALL SetGadgetIconStrip(int gadget, int strip) {
     QXGadget& g = gadgetOf(gadget);

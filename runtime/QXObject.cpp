@@ -68,8 +68,12 @@ void QXResource::destroy() {
         QXOwnership::unlink(anchor_.ownedPrev);
         release(owned);
     }
-    while (anchor_.ownerPrev != &anchor_) QXOwnership::unlink(anchor_.ownerPrev);
+    leaveOwners();
     QXObject::destroy();
+}
+
+void QXResource::leaveOwners() {
+    while (anchor_.ownerPrev != &anchor_) QXOwnership::unlink(anchor_.ownerPrev);
 }
 
 int QXResource::query(int) { return 0; }

@@ -88,6 +88,10 @@ public:
     void addOwned(QXResource* resource);
     // The first non-zero answer of the owned resources to `queryId`, oldest first.
     int findOwned(int queryId);
+    // Unhooks the resource from all its owners, who then no longer drop the
+    // reference it was built with: for a program that drops that reference
+    // itself while others still hold theirs.
+    void leaveOwners();
 
 private:
     friend struct QXOwnership;

@@ -402,6 +402,25 @@ TEST_F(ItemGadgets, AToolBarsStripLivesAsLongAsTheToolBarEvenPastTheGuiDriver) {
     EXPECT_FALSE(isLiveObject(strip));
 }
 
+// A strip the program loaded, gave to a list and freed: the list's reference
+// is the last, so the GUI driver stopping under a list still held must not
+// drop it again.
+TEST_F(ItemGadgets, AFreedStripStaysWithItsGadgetPastTheGuiDriver) {
+    const std::string three = writeStrip("qx-strip-48.bmp", 48, 16);
+    const int strip = cmd.loadIconStrip(Text(three.c_str()));
+    ASSERT_NE(strip, 0);
+    auto* s = reinterpret_cast<QXIconStrip*>(static_cast<std::uintptr_t>(static_cast<unsigned>(strip)));
+    const int list = cmd.createListBox(0, 30, 100, 100, panel, 0);
+    cmd.setIconStrip(list, strip);
+    cmd.freeIconStrip(strip);
+    auto* held = reinterpret_cast<QXObject*>(static_cast<std::uintptr_t>(static_cast<unsigned>(window)));
+    retain(held);
+    stopModule(&theWin32GuiDriver);
+    EXPECT_TRUE(isLiveObject(s)) << "the list still shows it";
+    release(held);  // the window, its panel, the list and the strip go
+    EXPECT_FALSE(isLiveObject(s));
+}
+
 TEST_F(ItemGadgets, SimpleControlsReadAndSetTheirControls) {
     const int check = cmd.createButton(Text("c"), 0, 0, 80, 20, panel, 2);
     cmd.setButtonState(check, 1);
