@@ -101,7 +101,9 @@ chooser 'Browse for Folder'
 xdotool key shift+Tab Down Return
 wait_lines 11
 
-# The font chooser: a face and a size typed into its fields.
+# The font chooser: a face and a size typed into its fields. DejaVu Sans
+# comes with fontconfig (its first choice of fonts on Debian), which Wine
+# and the X server bring.
 chooser Font
 xdotool type --delay 20 'DejaVu Sans'
 xdotool key Tab Tab
