@@ -101,11 +101,13 @@ chooser 'Browse for Folder'
 xdotool key shift+Tab Down Return
 wait_lines 11
 
-# The font chooser: a face and a size typed into its fields. DejaVu Sans
-# comes with fontconfig (its first choice of fonts on Debian), which Wine
-# and the X server bring.
+# The font chooser: a face and a size typed into its fields. The face is one
+# that fontconfig (which Wine brings) has installed with it: DejaVu Sans, its
+# first choice on Debian, or Liberation Sans, which Wine recommends.
+face="DejaVu Sans"
+if command -v fc-list >/dev/null && ! fc-list : family | grep -qx "$face"; then face="Liberation Sans"; fi
 chooser Font
-xdotool type --delay 20 'DejaVu Sans'
+xdotool type --delay 20 "$face"
 xdotool key Tab Tab
 xdotool type --delay 20 '12'
 xdotool key Return
@@ -144,7 +146,7 @@ notify plain
 notify serious
 dir 
 dir $(winepath -w "$work/pick/third")
-font DejaVu Sans 12
+font $face 12
 font 0
 colour 1 99 88 77
 colour 0 99 88 77
