@@ -5,8 +5,7 @@
    Otherwise it plays the tone once at half volume and waits for it to end;
    the other plays are paused or stopped at once, so they add no sound. */
 #include "qxprog.h"
-
-static QXString* text(const char* bytes) { return _qxStrFromCStr((void*)bytes); }
+#include "qxtest.h"
 
 static void check(int ok, const char* what) {
     Write(text(ok ? "ok " : "FAIL "));

@@ -5,20 +5,7 @@
    command line (positions in buffer pixels), then moves the pointer to
    buffer pixel (150, 80) with MoveMouse and ends. */
 #include "qxprog.h"
-
-static QXString* text(const char* bytes) { return _qxStrFromCStr((void*)bytes); }
-
-static void append(QXString** line, QXString* more) {
-    QXString* joined = _qxStrConcat(*line, more);
-    _qxStrRelease(*line);
-    _qxStrRelease(more);
-    *line = joined;
-}
-
-static void appendInt(QXString** line, int value) {
-    append(line, text(" "));
-    append(line, _qxStrFromInt(value));
-}
+#include "qxtest.h"
 
 void qxmain(void) {
     QXString* line = CommandLine();

@@ -1,8 +1,7 @@
 /* Stops with the error that its argument asks for: a handle of the wrong
    kind for a stream, file or directory command, or an illegal copy buffer. */
 #include "quelt.h"
-
-static QXString* text(const char* bytes) { return _qxStrFromCStr((void*)bytes); }
+#include "qxtest.h"
 
 /* The command line holds the one word, perhaps with blanks around it. */
 static int argumentIs(const char* word) {

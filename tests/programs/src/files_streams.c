@@ -2,8 +2,7 @@
    then copied, listed and removed, all relative to the working directory.
    Stops with "fail: <check>" at the first wrong result. */
 #include "quelt.h"
-
-static QXString* text(const char* bytes) { return _qxStrFromCStr((void*)bytes); }
+#include "qxtest.h"
 
 static int same(QXString* a, const char* b) { return _qxStrCompare(a, text(b)) == 0; }
 

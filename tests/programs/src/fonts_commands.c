@@ -2,8 +2,7 @@
    are substituted. Prints "ok <check>" or "FAIL <check>" per check, then ends
    by asking about a freed font, which stops the program. */
 #include "qxprog.h"
-
-static QXString* text(const char* bytes) { return _qxStrFromCStr((void*)bytes); }
+#include "qxtest.h"
 
 /* Every string made here is released, so that ActiveObjects counts fonts. */
 static void show(void(QXCALL* out)(QXString*), const char* bytes) {

@@ -3,8 +3,7 @@
    "FAIL <check>" per check; switches drivers back and forth, then ends by
    drawing with no buffer set, which stops the program. */
 #include "qxprog.h"
-
-static QXString* text(const char* bytes) { return _qxStrFromCStr((void*)bytes); }
+#include "qxtest.h"
 
 static void check(int ok, const char* what) {
     Write(text(ok ? "ok " : "FAIL "));

@@ -5,6 +5,7 @@
    the buffer and compares every pixel after each step. Prints "driver N",
    then "ok <step>" or "FAIL <step> at x,y got <value> want <value>". */
 #include "qxprog.h"
+#include "qxtest.h"
 
 #define W 64
 #define H 48
@@ -13,36 +14,12 @@ static int model[H][W];
 static int viewLeft, viewTop, viewRight, viewBottom;
 static int colour;
 
-static QXString* text(const char* bytes) { return _qxStrFromCStr((void*)bytes); }
-
-static void put(void(QXCALL* out)(QXString*), const char* bytes) {
-    QXString* s = text(bytes);
-    out(s);
-    _qxStrRelease(s);
-}
-
-static void number(int value) {
-    QXString* s = _qxStrFromInt(value);
-    Write(s);
-    _qxStrRelease(s);
-}
-
 static void verify(const char* step) {
     for (int y = 0; y < H; ++y)
         for (int x = 0; x < W; ++x) {
             const int got = ReadPixel(x, y, 0) & 0xFFFFFF;
             if (got != model[y][x]) {
-                put(Write, "FAIL ");
-                put(Write, step);
-                put(Write, " at ");
-                number(x);
-                put(Write, ",");
-                number(y);
-                put(Write, " got ");
-                number(got);
-                put(Write, " want ");
-                number(model[y][x]);
-                put(Print, "");
+                reportPixelMismatch(step, x, y, got, model[y][x]);
                 return;
             }
         }

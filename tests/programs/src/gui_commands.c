@@ -2,8 +2,7 @@
    or "FAIL <check>" per check, then makes a panel without a group, which
    stops the program. */
 #include "qxprog.h"
-
-static QXString* text(const char* bytes) { return _qxStrFromCStr((void*)bytes); }
+#include "qxtest.h"
 
 static void show(void(QXCALL* out)(QXString*), const char* bytes) {
     QXString* s = text(bytes);

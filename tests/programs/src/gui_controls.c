@@ -3,8 +3,7 @@
    the cell, 100 x 50 (the tool bar inside a panel of that shape). The window
    stays up about two seconds. */
 #include "qxprog.h"
-
-static QXString* text(const char* bytes) { return _qxStrFromCStr((void*)bytes); }
+#include "qxtest.h"
 
 static int cellX(int i) { return (i % 5) * 130 + 15; }
 static int cellY(int i) { return (i / 5) * 80 + 15; }

@@ -5,20 +5,7 @@
    or a number), and ends after the button's click or after 20 s without
    input. */
 #include "qxprog.h"
-
-static QXString* text(const char* bytes) { return _qxStrFromCStr((void*)bytes); }
-
-static void append(QXString** line, QXString* part) {
-    QXString* joined = _qxStrConcat(*line, part);
-    _qxStrRelease(*line);
-    _qxStrRelease(part);
-    *line = joined;
-}
-
-static void appendInt(QXString** line, int value) {
-    append(line, text(" "));
-    append(line, _qxStrFromInt(value));
-}
+#include "qxtest.h"
 
 void qxmain(void) {
     QXString* line = CommandLine();

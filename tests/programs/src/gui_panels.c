@@ -2,8 +2,7 @@
    picture named on the command line tiled, and green kept after loading a
    file that does not exist. Stays up long enough for a screenshot. */
 #include "qxprog.h"
-
-static QXString* text(const char* bytes) { return _qxStrFromCStr((void*)bytes); }
+#include "qxtest.h"
 
 void qxmain(void) {
     QXString* title = text("QXPanels");

@@ -14,20 +14,7 @@
    Message boxes take their caption from the application title "QXAsk"; the
    folder chooser starts in pick\second of the folder given. */
 #include "qxprog.h"
-
-static QXString* text(const char* bytes) { return _qxStrFromCStr((void*)bytes); }
-
-static void append(QXString** line, QXString* more) {
-    QXString* joined = _qxStrConcat(*line, more);
-    _qxStrRelease(*line);
-    _qxStrRelease(more);
-    *line = joined;
-}
-
-static void appendInt(QXString** line, int value) {
-    append(line, text(" "));
-    append(line, _qxStrFromInt(value));
-}
+#include "qxtest.h"
 
 static int out;
 

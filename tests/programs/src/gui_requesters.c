@@ -2,6 +2,7 @@
    Prints what each returned and whether the focus came back to the text
    field that had it. */
 #include "qxprog.h"
+#include "qxtest.h"
 
 #define WINAPI __attribute__((stdcall))
 static int(WINAPI* getFocus)(void);
@@ -12,8 +13,6 @@ static struct __attribute__((packed)) {
     char tableEnd;
 } libs = {"user32.dll", "GetFocus", &getFocus, 0, 0};
 static void* constants[] = {0};
-
-static QXString* text(const char* bytes) { return _qxStrFromCStr((void*)bytes); }
 
 static void show(const char* bytes) {
     QXString* s = text(bytes);

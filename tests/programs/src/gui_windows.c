@@ -3,6 +3,7 @@
    a window got from actions on its frame. Ends with a menu handle of the
    wrong kind, which stops the program. */
 #include "qxprog.h"
+#include "qxtest.h"
 
 typedef struct { int left, top, right, bottom; } NativeRect;
 #define WINAPI __attribute__((stdcall))
@@ -69,8 +70,6 @@ static struct __attribute__((packed)) {
           "WaitForSingleObject", &waitForSingleObject, "CloseHandle", &closeHandle, 0, 0};
 
 static void* constants[] = {0};
-
-static QXString* text(const char* bytes) { return _qxStrFromCStr((void*)bytes); }
 
 static void show(void(QXCALL* out)(QXString*), const char* bytes) {
     QXString* s = text(bytes);

@@ -8,6 +8,7 @@
    under Native (1). Prints "driver N flags F" then "ok <step>" or
    "FAIL <step> at x,y got <value> want <value>" per step. */
 #include "qxprog.h"
+#include "qxtest.h"
 
 #define W 40
 #define H 30
@@ -21,37 +22,13 @@ static int sprites[SPRITES];
 static int spriteFlags[SPRITES];
 static int spritePixels[SPRITES][SH][SW];
 
-static QXString* text(const char* bytes) { return _qxStrFromCStr((void*)bytes); }
-
-static void put(void(QXCALL* out)(QXString*), const char* bytes) {
-    QXString* s = text(bytes);
-    out(s);
-    _qxStrRelease(s);
-}
-
-static void number(int value) {
-    QXString* s = _qxStrFromInt(value);
-    Write(s);
-    _qxStrRelease(s);
-}
-
 /* Compares the whole buffer with the model; one line for the step. */
 static void verify(int buffer, const char* step) {
     for (int y = 0; y < H; ++y)
         for (int x = 0; x < W; ++x) {
             const int got = ReadPixel(x, y, buffer) & 0xFFFFFF;
             if (got != model[y][x]) {
-                put(Write, "FAIL ");
-                put(Write, step);
-                put(Write, " at ");
-                number(x);
-                put(Write, ",");
-                number(y);
-                put(Write, " got ");
-                number(got);
-                put(Write, " want ");
-                number(model[y][x]);
-                put(Print, "");
+                reportPixelMismatch(step, x, y, got, model[y][x]);
                 return;
             }
         }

@@ -5,20 +5,7 @@
    "FAIL <check> got <value>"), the sample pixels and a hash of the whole
    target, then ends by drawing a frame that does not exist. */
 #include "qxprog.h"
-
-static QXString* text(const char* bytes) { return _qxStrFromCStr((void*)bytes); }
-
-static void put(void(QXCALL* out)(QXString*), const char* bytes) {
-    QXString* s = text(bytes);
-    out(s);
-    _qxStrRelease(s);
-}
-
-static void number(int value) {
-    QXString* s = _qxStrFromInt(value);
-    Write(s);
-    _qxStrRelease(s);
-}
+#include "qxtest.h"
 
 static void check(int ok, const char* what, int got) {
     put(Write, ok ? "ok " : "FAIL ");

@@ -1,8 +1,7 @@
 /* Joystick commands on a machine without game controllers: every port
    answers 0. Prints "ok <check>" or "FAIL <check>" per check. */
 #include "qxprog.h"
-
-static QXString* text(const char* bytes) { return _qxStrFromCStr((void*)bytes); }
+#include "qxtest.h"
 
 static void check(int ok, const char* what) {
     Write(text(ok ? "ok " : "FAIL "));

@@ -4,8 +4,7 @@
    and the Native family without movies. The movie file is named on the
    command line. Ends with an invalid movie handle. */
 #include "qxprog.h"
-
-static QXString* text(const char* bytes) { return _qxStrFromCStr((void*)bytes); }
+#include "qxtest.h"
 
 static void check(int ok, const char* what, int got) {
     QXString* s = text(ok ? "ok " : "FAIL ");

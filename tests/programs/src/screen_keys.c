@@ -11,20 +11,7 @@
      held     KeyHit of "x" once it is down, then after auto-repeat
      wheel    MouseZ, MouseZSpeed twice, after Escape ends the program */
 #include "qxprog.h"
-
-static QXString* text(const char* bytes) { return _qxStrFromCStr((void*)bytes); }
-
-static void append(QXString** line, QXString* more) {
-    QXString* joined = _qxStrConcat(*line, more);
-    _qxStrRelease(*line);
-    _qxStrRelease(more);
-    *line = joined;
-}
-
-static void appendInt(QXString** line, int value) {
-    append(line, text(" "));
-    append(line, _qxStrFromInt(value));
-}
+#include "qxtest.h"
 
 /* Seeking in place empties the file's buffer, so the script sees each line
    as soon as it is written. */

@@ -7,14 +7,7 @@
    while so that it can be photographed: a 64x48 client area of green
    (10, 200, 30) with a red 16x8 box at (8, 8) and a blue pixel at (40, 20). */
 #include "qxprog.h"
-
-static QXString* text(const char* bytes) { return _qxStrFromCStr((void*)bytes); }
-
-static void put(void(QXCALL* out)(QXString*), const char* bytes) {
-    QXString* s = text(bytes);
-    out(s);
-    _qxStrRelease(s);
-}
+#include "qxtest.h"
 
 static void check(int ok, const char* what, int got) {
     put(Write, ok ? "ok " : "FAIL ");

@@ -1,8 +1,7 @@
 /* One fatal mistake per run, named on the command line; each must stop the
    program with its message, never crash. */
 #include "qxprog.h"
-
-static QXString* text(const char* bytes) { return _qxStrFromCStr((void*)bytes); }
+#include "qxtest.h"
 
 void qxmain(void) {
     QXString* line = CommandLine();

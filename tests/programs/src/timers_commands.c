@@ -3,8 +3,7 @@
    and ends by waiting on a paused timer, which stops the program. The
    program's command line is the child to start (an echoing fixture). */
 #include "qxprog.h"
-
-static QXString* text(const char* bytes) { return _qxStrFromCStr((void*)bytes); }
+#include "qxtest.h"
 
 static void check(int ok, const char* what) {
     Write(text(ok ? "ok " : "FAIL "));
