@@ -353,6 +353,43 @@ bool huffmanTablesAreSound(Bytes segment) {
     return true;
 }
 
+// The Huffman tables a DHT segment defines, as bits: DC slots 0-3, then AC
+// slots 4-7. The segment has passed huffmanTablesAreSound.
+unsigned huffmanTablesDefined(Bytes segment) {
+    unsigned defined = 0;
+    for (std::size_t at = 0; at < segment.size();) {
+        const int classAndSlot = segment[at];
+        defined |= 1u << ((classAndSlot >> 4) * 4 + (classAndSlot & 15));
+        std::size_t codes = 0;
+        for (int length = 1; length <= 16; ++length) codes += segment[at + length];
+        at += 17 + codes;
+    }
+    return defined;
+}
+
+// A scan may only decode with tables defined before it: the decoder does not
+// clear its table state, so an undefined one is whatever the heap held, and
+// its lookups then index far outside their arrays. Which tables a scan reads
+// depends on the frame: sequential scans read both of every component;
+// progressive DC scans read the DC table only on their first pass (a
+// refinement reads raw bits), and AC scans read the AC table.
+bool scanUsesDefinedTables(Bytes segment, bool progressive, unsigned defined) {
+    if (segment.empty()) return false;
+    const std::size_t components = segment[0];
+    if (components < 1 || components > 4 || segment.size() < 1 + 2 * components + 3) return false;
+    const int spectralStart = segment[1 + 2 * components];
+    const int approximationHigh = segment[3 + 2 * components] >> 4;
+    const bool readsDc = !progressive || (spectralStart == 0 && approximationHigh == 0);
+    const bool readsAc = !progressive || spectralStart != 0;
+    for (std::size_t i = 0; i < components; ++i) {
+        const int tables = segment[2 + 2 * i];
+        const int dc = tables >> 4, ac = tables & 15;
+        if (readsDc && (dc > 3 || !(defined & (1u << dc)))) return false;
+        if (readsAc && (ac > 3 || !(defined & (1u << (4 + ac))))) return false;
+    }
+    return true;
+}
+
 // Segments within the file from the start-of-image marker, a baseline,
 // extended or progressive Huffman frame, at least one scan, and the
 // end-of-image marker: a file cut short anywhere fails here (the decoder
@@ -360,7 +397,9 @@ bool huffmanTablesAreSound(Bytes segment) {
 std::optional<Shape> checkJpeg(Bytes bytes) {
     if (!startsWith(bytes, {0xFF, 0xD8, 0xFF})) return std::nullopt;
     std::optional<Shape> frame;
+    bool progressive = false;
     bool sawScan = false;
+    unsigned tablesDefined = 0;
     std::size_t at = 2;
     for (;;) {
         if (at >= bytes.size() || bytes[at] != 0xFF) return std::nullopt;
@@ -372,15 +411,20 @@ std::optional<Shape> checkJpeg(Bytes bytes) {
         if (bytes.size() - at < 2) return std::nullopt;
         const std::size_t length = be16(bytes, at);
         if (length < 2 || bytes.size() - at < length) return std::nullopt;
-        if (marker == 0xC4 && !huffmanTablesAreSound(bytes.subspan(at + 2, length - 2))) return std::nullopt;
+        const Bytes segment = bytes.subspan(at + 2, length - 2);
+        if (marker == 0xC4) {
+            if (!huffmanTablesAreSound(segment)) return std::nullopt;
+            tablesDefined |= huffmanTablesDefined(segment);
+        }
         if (isFrameMarker(marker)) {
             // Lossless, hierarchical and arithmetic-coded frames are not decoded.
             if (frame || marker > 0xC2 || length < 8) return std::nullopt;
             frame = Shape{be16(bytes, at + 5), be16(bytes, at + 3)};
+            progressive = marker == 0xC2;
         }
         at += length;
         if (marker == 0xDA) {
-            if (!frame) return std::nullopt;
+            if (!frame || !scanUsesDefinedTables(segment, progressive, tablesDefined)) return std::nullopt;
             sawScan = true;
             // Entropy-coded data: a 0xFF byte is followed by a stuffed 0 or a restart marker.
             for (;; ++at) {

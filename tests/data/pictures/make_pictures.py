@@ -418,6 +418,53 @@ def make_malformed_jpeg():
         write(os.path.join(BAD, name), data)
 
 
+def jpeg_scans(data):
+    """Offset of every start-of-scan segment, walking the entropy-coded data between them."""
+    out, at = [], 2
+    while at + 4 <= len(data):
+        marker = data[at + 1]
+        if marker == 0xD9:
+            break
+        length, = struct.unpack(">H", data[at + 2:at + 4])
+        if marker == 0xDA:
+            out.append(at)
+            at += 2 + length
+            while not (data[at] == 0xFF and data[at + 1] != 0 and not 0xD0 <= data[at + 1] <= 0xD7):
+                at += 1
+            continue
+        at += 2 + length
+    return out
+
+
+def with_scan_tables(data, scan, tables):
+    """The scan's first component given the table byte (DC << 4 | AC)."""
+    return set_bytes(data, scan + 6, bytes([tables]))
+
+
+def make_malformed_jpeg_tables():
+    """Scans that select Huffman tables no DHT segment defined before them."""
+    grey = Image.new("L", (32, 24))
+    grey.putdata([(x * 7 + y * 5) & 0xFF for y in range(24) for x in range(32)])
+    buf = io.BytesIO()
+    grey.save(buf, "JPEG", quality=90)
+    baseline = buf.getvalue()
+    buf = io.BytesIO()
+    grey.save(buf, "JPEG", quality=90, progressive=True)
+    progressive = buf.getvalue()
+    scans = jpeg_scans(progressive)
+    # Progressive scan headers: Ns, (id, tables), Ss, Se, AhAl.
+    dc_first = next(s for s in scans if progressive[s + 7] == 0 and progressive[s + 9] >> 4 == 0)
+    ac_scan = next(s for s in scans if progressive[s + 7] > 0)
+    bad = {
+        "jpeg_scan_uses_undefined_ac_table.jpg": with_scan_tables(baseline, jpeg_scans(baseline)[0], 0x01),
+        "jpeg_scan_uses_undefined_dc_table.jpg": with_scan_tables(baseline, jpeg_scans(baseline)[0], 0x20),
+        "jpeg_progressive_ac_scan_uses_undefined_table.jpg": with_scan_tables(progressive, ac_scan, 0x01),
+        "jpeg_progressive_dc_scan_uses_undefined_table.jpg": with_scan_tables(progressive, dc_first, 0x10),
+    }
+    for name, data in bad.items():
+        write(os.path.join(BAD, name), data)
+
+
 def make_malformed_bmp():
     w, h = 7, 5
     rgb = rgba_pattern(w, h, alpha=False)
@@ -471,6 +518,7 @@ def main():
         f.write("\n".join(expected) + "\n")
     make_malformed_png()
     make_malformed_jpeg()
+    make_malformed_jpeg_tables()
     make_malformed_bmp()
 
 
