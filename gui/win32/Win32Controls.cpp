@@ -104,10 +104,11 @@ void Win32ToolBar::setIconStrip(QXIconStrip* strip) {
     HWND bar = control_.hwnd();
     HIMAGELIST images = win32ImageListOf(strip);
     if (!bar || !images) return;
-    // Keep the new strip before the old one's list leaves the control.
-    QXToolBar::setIconStrip(strip);
+    // The old strip's image list goes with the strip: the control lets go of
+    // it (buttons first, they are drawn from it) before the strip is dropped.
     while (SendMessageA(bar, TB_BUTTONCOUNT, 0, 0) > 0) SendMessageA(bar, TB_DELETEBUTTON, 0, 0);
     SendMessageA(bar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
+    QXToolBar::setIconStrip(strip);
     for (int i = 0; i < strip->iconCount(); ++i) {
         TBBUTTON button{};
         button.iBitmap = i;

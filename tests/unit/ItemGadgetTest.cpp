@@ -26,6 +26,7 @@
 #include "gui/win32/Win32Gadgets.h"
 #include "gui/win32/Win32GuiDriver.h"
 #include "gui/win32/Win32Hwnd.h"
+#include "gui/win32/Win32IconStrip.h"
 
 namespace {
 using Fn1 = void(QXCALL*)(int);
@@ -383,6 +384,44 @@ TEST_F(ItemGadgets, ToolBarsHaveOneButtonPerIconAndTipsForTheFirstPieces) {
     const int empty = cmd.createToolBar(Text("missing.bmp"), 0, 0, 100, 30, holder, 0);
     EXPECT_EQ(SendMessageA(hwndOf(empty), TB_BUTTONCOUNT, 0, 0), 0);
     EXPECT_EQ(errorOf([&] { cmd.enableToolBarItem(holder, 0); }), "Invalid ToolBar Gadget handle");
+}
+
+// Changing a tool bar's strip: the old strip's image list goes with the strip,
+// so the control must have let go of it (and of the buttons drawn from it)
+// before the old strip is released.
+TEST_F(ItemGadgets, AToolBarLetsGoOfItsOldStripBeforeTheStripGoes) {
+    struct Seen {
+        HWND bar = nullptr;
+        LRESULT list = 0;
+        LRESULT buttons = -1;
+    };
+    struct WatchedStrip : Win32IconStrip {
+        WatchedStrip(HIMAGELIST images, Seen& seen) : Win32IconStrip(3, 16, images), seen_(seen) {}
+        ~WatchedStrip() override {
+            seen_.list = SendMessageA(seen_.bar, TB_GETIMAGELIST, 0, 0);
+            seen_.buttons = SendMessageA(seen_.bar, TB_BUTTONCOUNT, 0, 0);
+        }
+        Seen& seen_;
+    };
+    const std::string three = writeStrip("qx-strip-48.bmp", 48, 16);
+    const int bar = cmd.createToolBar(Text(three.c_str()), 0, 0, 300, 40, panel, 0);
+    Seen seen{hwndOf(bar)};
+    HIMAGELIST watchedList = ImageList_Create(16, 16, ILC_COLOR24, 3, 1);
+    auto* watched = new WatchedStrip(watchedList, seen);
+    reinterpret_cast<QXGadget*>(static_cast<std::uintptr_t>(static_cast<unsigned>(bar)))->setIconStrip(watched);
+    release(watched);  // the tool bar holds the only reference
+    EXPECT_EQ(SendMessageA(seen.bar, TB_GETIMAGELIST, 0, 0), reinterpret_cast<LRESULT>(watchedList));
+
+    const int next = cmd.loadIconStrip(Text(three.c_str()));
+    ASSERT_NE(next, 0);
+    cmd.setIconStrip(bar, next);
+    EXPECT_NE(seen.list, reinterpret_cast<LRESULT>(watchedList)) << "the control still used the list being destroyed";
+    EXPECT_EQ(seen.buttons, 0) << "buttons drawn from the old list were still there";
+    EXPECT_EQ(SendMessageA(seen.bar, TB_BUTTONCOUNT, 0, 0), 3);
+    EXPECT_EQ(SendMessageA(seen.bar, TB_GETIMAGELIST, 0, 0),
+              reinterpret_cast<LRESULT>(win32ImageListOf(reinterpret_cast<QXIconStrip*>(
+                  static_cast<std::uintptr_t>(static_cast<unsigned>(next))))));
+    cmd.freeIconStrip(next);
 }
 
 // A tool bar's strip is its own: the GUI driver stopping under a tool bar that
