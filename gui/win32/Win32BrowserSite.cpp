@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "gui/win32/Win32Hwnd.h"
+
 namespace {
 // {8856F961-340A-11D0-A96B-00C04FD705A2}
 constexpr GUID kWebBrowserClass = {0x8856F961, 0x340A, 0x11D0, {0xA9, 0x6B, 0x00, 0xC0, 0x4F, 0xD7, 0x05, 0xA2}};
@@ -256,6 +258,8 @@ public:
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
                                      UINT*) override {
         if (!params || !params->rgvarg) return S_OK;
+        // The program may free the view on the event; it goes when the call is over.
+        Win32KeepAlive keep(owner_.owner_.keptDuringCalls());
         const UINT n = params->cArgs;
         // Arguments arrive last first.
         if (id == DISPID_BEFORENAVIGATE && n >= 6) {

@@ -12,11 +12,16 @@
 
 #include <string>
 
+class QXObject;
+
 // Who hears about browser events: data 1 for an intercepted link, 0 for a
 // completed navigation.
 class Win32BrowserOwner {
 public:
     virtual void browserEvent(int data) = 0;
+    // The object whose freeing frees this owner and its site, held while the
+    // browser calls in: its event runs the program in the middle of the call.
+    virtual QXObject* keptDuringCalls() { return nullptr; }
 
 protected:
     ~Win32BrowserOwner() = default;

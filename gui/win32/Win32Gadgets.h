@@ -243,6 +243,7 @@ public:
     QXString* currentUrl() override;
     QXString* eventUrl() override;
     void browserEvent(int data) override { emit(0x401, data, 0, 0, 0); }
+    QXObject* keptDuringCalls() override { return this; }
 
 private:
     Win32BrowserSite* site_ = nullptr;

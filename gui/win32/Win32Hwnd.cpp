@@ -50,38 +50,29 @@ int buttonOf(UINT message) {
     }
 }
 
-// Holds a reference on a live object and on every group above it while one
-// message is handled: the program may run in the middle of it (each event
-// switches to the program) and free any of them. The innermost goes first
-// afterwards, so a group never finds a kept child when it is freed.
-class KeepAlive {
-public:
-    explicit KeepAlive(QXObject* object) {
-        auto* gadget = dynamic_cast<QXGadget*>(object);
-        if (!gadget) {
-            hold(object);
-            return;
-        }
-        for (QXGadget* g = gadget; g && count_ < kDepth; g = g->group()) hold(g);
-    }
-    ~KeepAlive() {
-        for (int i = 0; i < count_; ++i) release(kept_[i]);
-    }
-    KeepAlive(const KeepAlive&) = delete;
-    KeepAlive& operator=(const KeepAlive&) = delete;
-
-private:
-    static constexpr int kDepth = 16;
-    void hold(QXObject* object) {
-        // An object already on its way out is not brought back.
-        if (!object || object->refCount <= 0) return;
-        retain(object);
-        kept_[count_++] = object;
-    }
-    QXObject* kept_[kDepth] = {};
-    int count_ = 0;
-};
 }  // namespace
+
+// ---------------------------------------------------------------- keep alive
+
+Win32KeepAlive::Win32KeepAlive(QXObject* object) {
+    auto* gadget = dynamic_cast<QXGadget*>(object);
+    if (!gadget) {
+        hold(object);
+        return;
+    }
+    for (QXGadget* g = gadget; g && count_ < kDepth; g = g->group()) hold(g);
+}
+
+Win32KeepAlive::~Win32KeepAlive() {
+    for (int i = 0; i < count_; ++i) release(kept_[i]);
+}
+
+void Win32KeepAlive::hold(QXObject* object) {
+    // An object already on its way out is not brought back.
+    if (!object || object->refCount <= 0) return;
+    retain(object);
+    kept_[count_++] = object;
+}
 
 // ---------------------------------------------------------------- wrapper
 
@@ -273,7 +264,7 @@ int win32SpecialKeyCharacter(int virtualKey) {
 LRESULT CALLBACK win32SharedWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     Win32Hwnd* receiver = win32WrapperOf(hwnd);
     if (!receiver) return DefWindowProcA(hwnd, message, wParam, lParam);
-    KeepAlive keepReceiver(receiver->owner());
+    Win32KeepAlive keepReceiver(receiver->owner());
     const WNDPROC previous = receiver->previous();
     if (message == WM_NCDESTROY) {
         // Destroyed along with its parent: the wrapper stays, the window goes.
@@ -309,7 +300,7 @@ LRESULT CALLBACK win32SharedWindowProc(HWND hwnd, UINT message, WPARAM wParam, L
     }
     // The events above may have let the program free the target.
     if (target && target != receiver) {
-        KeepAlive keepTarget(target->owner());
+        Win32KeepAlive keepTarget(target->owner());
         if (Win32WndProc* handler = target->handler())
             return handler->handleMessage(hwnd, message, wParam, lParam, previous);
         return CallWindowProcA(previous, hwnd, message, wParam, lParam);

@@ -22,6 +22,25 @@ protected:
     ~Win32WndProc() = default;
 };
 
+// Holds a reference on a live object and on every group above it while one
+// message or one call from a native component is handled: the program may run
+// in the middle of it (each event switches to the program) and free any of
+// them. The innermost goes first afterwards, so a group never finds a kept
+// child when it is freed; whatever the program freed goes then.
+class Win32KeepAlive {
+public:
+    explicit Win32KeepAlive(QXObject* object);
+    ~Win32KeepAlive();
+    Win32KeepAlive(const Win32KeepAlive&) = delete;
+    Win32KeepAlive& operator=(const Win32KeepAlive&) = delete;
+
+private:
+    static constexpr int kDepth = 16;
+    void hold(QXObject* object);
+    QXObject* kept_[kDepth] = {};
+    int count_ = 0;
+};
+
 // Sensitivity bits.
 constexpr int kSenseKeysAndButtons = 0x100;
 constexpr int kSenseMotion = 0x200;

@@ -175,6 +175,36 @@ TEST(BrowserSite, LinksAreCaughtOnlyAfterTheProgramsOwnNavigation) {
     EXPECT_EQ(plainOwner.events, std::vector<int>{0});
 }
 
+// The program may free the HTML view on its event, which it receives while the
+// browser's call into the site is still on the stack: the view and its site
+// stay until that call is over.
+TEST(BrowserSite, AViewFreedOnItsEventOutlivesTheBrowsersCall) {
+    struct Observed {
+        bool liveAfterFree = false;
+        bool destroyed = false;
+    };
+    struct FreedOwner : QXObject, Win32BrowserOwner {
+        FreedOwner(HWND host, Observed& seen) : site(*this, host, 2), seen_(seen) {}
+        ~FreedOwner() override { seen_.destroyed = true; }
+        void browserEvent(int) override {
+            Observed& seen = seen_;
+            release(this);  // the program's FreeGadget
+            seen.liveAfterFree = isLiveObject(this);
+        }
+        QXObject* keptDuringCalls() override { return this; }
+        Win32BrowserSite site;
+        Observed& seen_;
+    };
+    Host host;
+    Observed seen;
+    auto* owner = new FreedOwner(host.hwnd, seen);
+    Navigation link(L"http://example.test/other.html");
+    link.before(owner->site.eventSink());  // the program frees the view on this event
+    EXPECT_TRUE(seen.liveAfterFree) << "the view went while the browser's call still used its site";
+    EXPECT_TRUE(seen.destroyed);
+    EXPECT_EQ(link.cancel, VARIANT_TRUE);
+}
+
 TEST(BrowserSite, UrlsAreNarrowedAndMalformedCallsIgnored) {
     EXPECT_EQ(Win32BrowserSite::narrow(nullptr), "");
     EXPECT_EQ(Win32BrowserSite::narrow(L""), "");
