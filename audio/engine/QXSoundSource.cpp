@@ -24,6 +24,24 @@ std::unique_ptr<QXPcm> readWhole(QXSoundSource& source, std::int64_t maxFrames) 
     return pcm;
 }
 
+void QXFrameQueue::append(const std::int16_t* samples, std::size_t count) {
+    samples_.erase(samples_.begin(), samples_.begin() + static_cast<std::ptrdiff_t>(used_));
+    used_ = 0;
+    samples_.insert(samples_.end(), samples, samples + count);
+}
+
+std::size_t QXFrameQueue::take(std::int16_t* out, std::size_t frames) {
+    const std::size_t given = std::min(frames, this->frames());
+    std::memcpy(out, samples_.data() + used_, given * channels_ * sizeof(std::int16_t));
+    used_ += given * channels_;
+    return given;
+}
+
+void QXFrameQueue::clear() {
+    samples_.clear();
+    used_ = 0;
+}
+
 std::size_t QXMemoryReader::read(void* into, std::size_t size) {
     std::size_t count = std::min(size, size_ - position_);
     if (count) std::memcpy(into, data_ + position_, count);

@@ -31,6 +31,24 @@ public:
     virtual bool rewind() = 0;
 };
 
+// Decoded samples waiting to be read, handed out in whole frames. A decoder
+// block that ends inside a frame leaves that part here, ahead of the next
+// block, so frames never go out of step and a reader never waits on a part.
+class QXFrameQueue {
+public:
+    explicit QXFrameQueue(int channels) : channels_(channels < 1 ? 1 : channels) {}
+    void append(const std::int16_t* samples, std::size_t count);
+    std::size_t frames() const { return (samples_.size() - used_) / channels_; }
+    // Up to `frames` whole frames into `out`; the number given.
+    std::size_t take(std::int16_t* out, std::size_t frames);
+    void clear();
+
+private:
+    std::size_t channels_;
+    std::vector<std::int16_t> samples_;
+    std::size_t used_ = 0;
+};
+
 // A whole sound in memory.
 struct QXPcm {
     QXPcmFormat format;

@@ -66,12 +66,9 @@ public:
         const int channels = stream_.header.channels;
         int done = 0;
         while (done < frames) {
-            if (pendingUsed_ == pending_.size() && !decodeMore()) break;
-            const std::size_t take =
-                std::min<std::size_t>((pending_.size() - pendingUsed_) / channels, static_cast<std::size_t>(frames - done));
-            std::memcpy(out + done * channels, pending_.data() + pendingUsed_, take * channels * sizeof(std::int16_t));
-            pendingUsed_ += take * channels;
-            done += static_cast<int>(take);
+            // The codec may end a block inside a frame: decode on until a whole one waits.
+            if (pending_.frames() == 0 && !decodeMore()) break;
+            done += static_cast<int>(pending_.take(out + done * channels, static_cast<std::size_t>(frames - done)));
         }
         return done;
     }
@@ -79,7 +76,6 @@ public:
     bool rewind() override {
         inputHeld_ = 0;
         pending_.clear();
-        pendingUsed_ = 0;
         first_ = true;
         ended_ = !reader_->seek(stream_.firstFrame);
         return !ended_;
@@ -107,9 +103,7 @@ private:
             const std::size_t produced = header_.cbDstLengthUsed / sizeof(std::int16_t);
             if (last || (used == 0 && produced == 0 && inputHeld_ == input_.size())) ended_ = true;
             if (produced > 0) {
-                pending_.assign(reinterpret_cast<const std::int16_t*>(output_.data()),
-                                reinterpret_cast<const std::int16_t*>(output_.data()) + produced);
-                pendingUsed_ = 0;
+                pending_.append(reinterpret_cast<const std::int16_t*>(output_.data()), produced);
                 return true;
             }
         }
@@ -137,8 +131,7 @@ private:
     std::vector<BYTE> input_;
     std::size_t inputHeld_ = 0;
     std::vector<BYTE> output_;
-    std::vector<std::int16_t> pending_;
-    std::size_t pendingUsed_ = 0;
+    QXFrameQueue pending_{stream_.header.channels};
 };
 }  // namespace
 

@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "AudioTestSupport.h"
 #include "audio/engine/QXMixEngine.h"
+#include "audio/engine/QXSoundSource.h"
 
 using namespace audiotest;
 
@@ -145,4 +147,29 @@ TEST_F(AudioEngine, ADeviceThatCannotOpenKeepsTheEngineDown) {
     QXMixEngine nullFactory([] { return std::unique_ptr<QXAudioDevice>(); });
     EXPECT_FALSE(nullFactory.engineInit(44100, 256, 1));
     EXPECT_FALSE(nullFactory.running());
+}
+
+// A decoder block may end inside a stereo frame (a codec handing out an odd
+// number of samples): the half frame waits for the next block, frames stay in
+// step, and a reader asking for more than is whole gets what is whole.
+TEST(FrameQueue, ABlockEndingInsideAFrameKeepsThePartForTheNext) {
+    QXFrameQueue queue(2);
+    const std::int16_t first[] = {1, -1, 2, -2, 3};
+    queue.append(first, 5);
+    EXPECT_EQ(queue.frames(), 2u);
+    std::int16_t out[8] = {};
+    EXPECT_EQ(queue.take(out, 4), 2u);
+    EXPECT_EQ(queue.frames(), 0u);
+    EXPECT_EQ(queue.take(out, 4), 0u);  // the lone sample is no frame
+    const std::int16_t second[] = {-3, 4, -4};
+    queue.append(second, 3);
+    EXPECT_EQ(queue.take(out + 4, 4), 2u);
+    const std::int16_t expected[8] = {1, -1, 2, -2, 3, -3, 4, -4};
+    EXPECT_TRUE(std::equal(out, out + 8, expected));
+    queue.clear();
+    EXPECT_EQ(queue.frames(), 0u);
+    QXFrameQueue mono(1);
+    mono.append(first, 5);
+    EXPECT_EQ(mono.take(out, 3), 3u);
+    EXPECT_EQ(mono.take(out, 3), 2u);
 }
