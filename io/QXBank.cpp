@@ -92,7 +92,11 @@ template <class T> void poke(int handle, int offset, T value) {
 int QXCALL CreateBank(int size) { return handleOf(QXBank::create(size)); }
 
 void QXCALL FreeBank(int handle) {
-    if (handle) release(checkBank(handle));
+    if (!handle) return;
+    QXBank* bank = checkBank(handle);
+    // A view bank (a locked buffer's pixels) belongs to its buffer, which
+    // keeps using it: the program holds no reference to drop.
+    if (!bank->isView()) release(bank);
 }
 
 int QXCALL BankSize(int handle) { return checkBank(handle)->size; }

@@ -108,6 +108,11 @@ TEST(Bank, ViewBanksCannotBeResizedAndOwningBanksCannotBeRepointed) {
     EXPECT_EQ(command<IntFn2>("%PeekByte%bank%offset")(handleOf(view), 3), 4);
     QXBank* owning = QXBank::create(4);
     EXPECT_EQ(runtimeErrorOf([&] { owning->setData(pixels, 4); }), "Bank data cannot be modified");
+    // Freeing it is no business of the program's: the owner keeps using it.
+    Bank b;
+    b.free(handleOf(view));
+    EXPECT_TRUE(isLiveObject(view));
+    EXPECT_EQ(b.peekByte(handleOf(view), 0), 1);
     release(view);
     release(owning);
 }
