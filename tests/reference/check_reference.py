@@ -10,7 +10,8 @@ wrong, when
   - an entry names something that is not registered,
   - a command entry's first backticked line is not its decorated signature,
   - an entry's C prototype does not take and return the registered types,
-  - a runtime error text that the code raises appears nowhere in the reference.
+  - a runtime error text that the code raises appears nowhere in the reference,
+  - a link between the documents names a file or heading that does not exist.
 """
 import os
 import re
@@ -146,6 +147,30 @@ def call_arguments(source, start):
     return args
 
 
+def function_body(text, name):
+    m = re.search(r"\b%s\s*\([^;{)]*\)\s*\{" % re.escape(name), text)
+    if not m:
+        return ""
+    depth, i = 0, m.end() - 1
+    for j in range(i, len(text)):
+        depth += {"{": 1, "}": -1}.get(text[j], 0)
+        if depth == 0:
+            return text[i:j]
+    return ""
+
+
+def relayed_texts(text, variable):
+    """The texts a local variable passed as runtimeError("%s", variable) can hold:
+    the literals assigned to it in the file, and those returned by the functions
+    whose result is assigned to it."""
+    texts = []
+    for m in re.finditer(r"\b%s\s*=(?!=)([^;]*);" % re.escape(variable), text):
+        texts += c_literals(m.group(1))
+        for called in re.findall(r"\b(\w+)\s*\(", m.group(1)):
+            texts += [t for r in re.findall(r"\breturn\s+([^;]*);", function_body(text, called)) for t in c_literals(r)]
+    return texts
+
+
 def error_texts(root):
     """The runtime errors the code raises, as patterns: [(shown text, regex, where)]."""
     sources = []
@@ -178,7 +203,10 @@ def error_texts(root):
             if not args:
                 continue
             line = text.count("\n", 0, m.start()) + 1
-            for fmt in c_literals(args[0]):
+            formats = c_literals(args[0])
+            if formats == ["%s"] and len(args) == 2 and re.fullmatch(r"\s*\w+\s*", args[1]):
+                formats = relayed_texts(text, args[1].strip())
+            for fmt in formats:
                 if fmt == "%s":
                     continue  # passes on a text made elsewhere (RuntimeError's own, an exception's)
                 shown_texts = [fmt.replace("%s", k) for k in sorted(expansions[fmt])] if fmt in expansions else [fmt]
@@ -188,6 +216,41 @@ def error_texts(root):
                     pattern = r'[^"\n]+'.join(re.escape(piece) for piece in pieces)
                     found.setdefault(shown, (pattern, "%s:%d" % (path, line)))
     return found
+
+
+def heading_anchors(path):
+    """The anchors a Markdown renderer gives the headings of a file."""
+    seen, anchors, in_fence = {}, set(), False
+    with open(path, encoding="utf-8") as f:
+        for line in f:
+            if line.startswith("```"):
+                in_fence = not in_fence
+            m = None if in_fence else re.match(r"^#{1,6} (.*?)\s*$", line)
+            if not m:
+                continue
+            slug = "".join(c.lower() if c.isalnum() or c in "-_" else "-" if c == " " else "" for c in m.group(1))
+            repeats = seen.get(slug, 0)
+            seen[slug] = repeats + 1
+            anchors.add(slug if repeats == 0 else "%s-%d" % (slug, repeats))
+    return anchors
+
+
+def broken_links(documents):
+    """Relative links in the documents whose file or heading is missing."""
+    broken = []
+    for document in documents:
+        with open(document, encoding="utf-8") as f:
+            text = re.sub(r"```.*?```", "", f.read(), flags=re.S)
+        for link in re.findall(r"\]\(([^)\s]+)\)", text):
+            if re.match(r"^[a-z]+:", link):
+                continue
+            path, _, anchor = link.partition("#")
+            target = os.path.normpath(os.path.join(os.path.dirname(document), path)) if path else document
+            if not os.path.exists(target):
+                broken.append("%s: %s (no such file)" % (document, link))
+            elif anchor and target.endswith(".md") and anchor not in heading_anchors(target):
+                broken.append("%s: %s (no such heading)" % (document, link))
+    return broken
 
 
 def main():
@@ -214,6 +277,12 @@ def main():
     unlisted = sorted((shown, where) for shown, (pattern, where) in errors.items()
                       if not re.search('"' + pattern + '"', everything))
 
+    docs_dir = os.path.dirname(os.path.abspath(reference_dir))
+    documents = sorted(os.path.join(reference_dir, p) for p in os.listdir(reference_dir) if p.endswith(".md"))
+    documents += sorted(os.path.join(docs_dir, p) for p in os.listdir(docs_dir) if p.endswith(".md"))
+    documents.append(os.path.join(root, "README.md"))
+    links = [os.path.relpath(b, root) for b in broken_links(documents)]
+
     commands = [n for n, s in symbols.items() if s[0] == "command"]
     entry_points = [n for n, s in symbols.items() if s[0] == "entry"]
     documented = len(symbols) - len(missing)
@@ -233,7 +302,8 @@ def main():
     report("Names with more than one entry", ["%s (%s)" % (n, ", ".join(p for p, _ in entries[n])) for n in repeated])
     report("Entries whose signature or prototype differs", wrong)
     report("Runtime error texts not in the reference", ['"%s"  (raised at %s)' % u for u in unlisted])
-    return 1 if (missing or unknown or repeated or wrong or unlisted) else 0
+    report("Broken links", links)
+    return 1 if (missing or unknown or repeated or wrong or unlisted or links) else 0
 
 
 if __name__ == "__main__":
