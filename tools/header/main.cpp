@@ -209,11 +209,13 @@ std::string anchorOf(const std::string& heading, std::map<std::string, int>& see
 struct Entry {
     std::string page;
     std::string anchor;
+    std::string pageTitle;
 };
 
 // Reads each page's "### Name" headings: the entry for Name. Every heading
 // counts towards the anchors, since renderers number repeats across levels.
-bool readPages(const std::vector<std::string>& pages, std::map<std::string, Entry>& entries) {
+bool readPages(const std::vector<std::string>& pages, std::map<std::string, Entry>& entries,
+               std::vector<std::pair<std::string, std::string>>& titles) {
     for (const std::string& path : pages) {
         std::ifstream file(path, std::ios::binary);
         if (!file) {
@@ -222,6 +224,7 @@ bool readPages(const std::vector<std::string>& pages, std::map<std::string, Entr
         }
         std::string page = path.substr(path.find_last_of("/\\") + 1);
         std::map<std::string, int> seen;
+        std::string title;
         std::string line;
         bool inFence = false;
         while (std::getline(file, line)) {
@@ -233,8 +236,10 @@ bool readPages(const std::vector<std::string>& pages, std::map<std::string, Entr
             std::string heading = line.substr(level + 1);
             while (!heading.empty() && heading.back() == ' ') heading.pop_back();
             std::string anchor = anchorOf(heading, seen);
-            if (level == 3 && !entries.count(heading)) entries[heading] = {page, anchor};
+            if (level == 1 && title.empty()) title = heading;
+            if (level == 3 && !entries.count(heading)) entries[heading] = {page, anchor, title};
         }
+        titles.emplace_back(page, title.empty() ? page : title);
     }
     return true;
 }
@@ -262,7 +267,8 @@ void listNames(std::ostream& out, std::vector<std::string> names, const std::map
         if (entry == entries.end())
             out << "- " << name << " (no entry yet)\n";
         else
-            out << "- [" << name << "](" << entry->second.page << "#" << entry->second.anchor << ")\n";
+            out << "- [" << name << "](" << entry->second.page << "#" << entry->second.anchor << ") · "
+                << entry->second.pageTitle << "\n";
     }
 }
 
@@ -270,7 +276,9 @@ void listNames(std::ostream& out, std::vector<std::string> names, const std::map
 // the page whose "### Name" heading describes it.
 int writeIndex(const char* path, const std::vector<std::string>& pages) {
     std::map<std::string, Entry> entries;
-    if (!readPages(pages, entries)) return 1;
+    std::vector<std::pair<std::string, std::string>> titles;
+    if (!readPages(pages, entries, titles)) return 1;
+    std::sort(titles.begin(), titles.end());
     std::vector<std::string> commands, entryPoints;
     for (const QXSymbol* symbol : registeredSymbols()) {
         Declaration d;
@@ -283,7 +291,9 @@ int writeIndex(const char* path, const std::vector<std::string>& pages) {
            "entry. Generated from the registry by `qxheader --index`: do not edit (the\n"
            "build writes `build/reference/index.md`; the test `Reference.IndexIsCurrent`\n"
            "compares the two).\n\n"
-           "## Commands (" << commands.size() << ")\n";
+           "## Pages\n\n";
+    for (const auto& [page, title] : titles) out << "- [" << title << "](" << page << ")\n";
+    out << "\n## Commands (" << commands.size() << ")\n";
     listNames(out, commands, entries, 0);
     out << "\n## Entry points (" << entryPoints.size() << ")\n\n"
            "Called by compiled code; sorted without their `_qx` prefix.\n";
