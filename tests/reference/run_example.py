@@ -12,6 +12,7 @@ import os
 import shutil
 import subprocess
 import sys
+import time
 
 
 def main():
@@ -23,15 +24,25 @@ def main():
     os.makedirs(work_dir)
     with open(expected_path, encoding="utf-8", newline="") as f:
         expected = f.read() + "exit code: 0\n"
-    run = subprocess.run([wine_run, qxrun, "--timeout", "30000", "Z:" + os.path.abspath(program)],
-                         cwd=work_dir, stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=90)
-    seen = run.stdout.decode("utf-8", "replace").replace("\r\n", "\n")
+    # Output goes to files, not pipes: a Wine helper started by the first
+    # program on the display (the desktop's explorer) inherits the handles and
+    # would hold a pipe open long after the program has ended.
+    started = time.monotonic()
+    output_path, errors_path = work_dir + ".stdout", work_dir + ".stderr"
+    with open(output_path, "wb") as output, open(errors_path, "wb") as errors:
+        subprocess.run([wine_run, qxrun, "--timeout", "30000", "Z:" + os.path.abspath(program)],
+                       cwd=work_dir, stdin=subprocess.DEVNULL, stdout=output, stderr=errors, timeout=75)
+    with open(output_path, "rb") as output:
+        seen = output.read().decode("utf-8", "replace").replace("\r\n", "\n")
+    with open(errors_path, "rb") as errors:
+        stderr = errors.read().decode("utf-8", "replace")
+    print("ran in %.1f s" % (time.monotonic() - started))
     if seen == expected:
         return 0
     print("The example's output differs from its output fence (- stated, + seen):")
     sys.stdout.writelines(difflib.unified_diff(expected.splitlines(True), seen.splitlines(True), "stated", "seen"))
-    if run.stderr:
-        print("stderr:\n" + run.stderr.decode("utf-8", "replace"))
+    if stderr:
+        print("stderr:\n" + stderr)
     return 1
 
 
