@@ -11,7 +11,10 @@ add_test(NAME Reference.IndexIsCurrent
 add_test(NAME Reference.EveryNameAndErrorHasAnEntry
          COMMAND ${Python3_EXECUTABLE} ${QX_REFERENCE_TESTS}/check_reference.py ${QX_REFERENCE_REGISTRY}
                  ${QX_REFERENCE_DIR} ${CMAKE_SOURCE_DIR})
-set_tests_properties(Reference.IndexIsCurrent Reference.EveryNameAndErrorHasAnEntry PROPERTIES TIMEOUT 60)
+add_test(NAME Reference.CheckerCatchesEachKindOfFault
+         COMMAND ${Python3_EXECUTABLE} ${QX_REFERENCE_TESTS}/check_reference_test.py)
+set_tests_properties(Reference.IndexIsCurrent Reference.EveryNameAndErrorHasAnEntry
+                     Reference.CheckerCatchesEachKindOfFault PROPERTIES TIMEOUT 60)
 
 # Examples: extracted when the build is configured (a page that changes
 # configures it again), then built like any other program.
