@@ -38,6 +38,25 @@ add_custom_command(OUTPUT ${QX_HEADER}
     COMMENT "Generating quelt.h from the registry")
 add_custom_target(qxheader_generated ALL DEPENDS ${QX_HEADER})
 
+# The reference's index (docs/reference/index.md) and the registry listing its
+# checks read, from the same registry. The build writes them under
+# build/reference; the target reference_index_update copies the index into
+# docs/reference, where a test keeps the checked-in copy current.
+set(QX_REFERENCE_DIR ${CMAKE_SOURCE_DIR}/docs/reference)
+file(GLOB QX_REFERENCE_PAGES CONFIGURE_DEPENDS ${QX_REFERENCE_DIR}/[0-9][0-9]-*.md)
+set(QX_REFERENCE_INDEX ${CMAKE_BINARY_DIR}/reference/index.md)
+set(QX_REFERENCE_REGISTRY ${CMAKE_BINARY_DIR}/reference/registry.txt)
+add_custom_command(OUTPUT ${QX_REFERENCE_INDEX} ${QX_REFERENCE_REGISTRY}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/reference
+    COMMAND ${QX_WINE_RUN} $<TARGET_FILE:qxheader> --registry ${QX_REFERENCE_REGISTRY}
+    COMMAND ${QX_WINE_RUN} $<TARGET_FILE:qxheader> --index ${QX_REFERENCE_INDEX} ${QX_REFERENCE_PAGES}
+    DEPENDS qxheader ${QX_REFERENCE_PAGES}
+    COMMENT "Generating the reference's index from the registry")
+add_custom_target(reference_index ALL DEPENDS ${QX_REFERENCE_INDEX} ${QX_REFERENCE_REGISTRY})
+add_custom_target(reference_index_update
+    COMMAND ${CMAKE_COMMAND} -E copy ${QX_REFERENCE_INDEX} ${QX_REFERENCE_DIR}/index.md
+    DEPENDS reference_index)
+
 # qx_add_program(NAME SOURCES a.c [b.c] [OUTPUT_DIR dir])
 # Compiles C sources as compiled Quelt code would be (no C library), packs them
 # into NAME.qxm and binds that into NAME.exe, a copy of runtime.exe.
