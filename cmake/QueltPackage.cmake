@@ -61,3 +61,4 @@ execute_process(COMMAND ${CMAKE_COMMAND} -E tar cf ${ZIP} --format=zip ${name}
 if(failed)
     message(FATAL_ERROR "package: cannot write ${ZIP}")
 endif()
+file(REMOVE_RECURSE ${stage})
