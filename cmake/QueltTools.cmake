@@ -6,24 +6,29 @@ file(GLOB QX_PACKER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/pack/*.c
 list(FILTER QX_PACKER_SOURCES EXCLUDE REGEX "\\.h$")
 add_custom_command(OUTPUT ${QX_PACKER}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/host
-    COMMAND c++ -std=c++20 -O2 -Wall -Wextra -Werror -o ${QX_PACKER} ${QX_PACKER_SOURCES}
-    DEPENDS ${QX_PACKER_SOURCES}
+    COMMAND c++ -std=c++20 -O2 -Wall -Wextra -Werror -I${QX_GENERATED_DIR} -o ${QX_PACKER} ${QX_PACKER_SOURCES}
+    DEPENDS ${QX_PACKER_SOURCES} ${QX_GENERATED_DIR}/QXVersion.h
     COMMENT "Building the host packer")
 add_custom_target(qxpack DEPENDS ${QX_PACKER})
 
-# Windows tools.
+# Windows tools. The packer is built for Windows too, for the package
+# (scripts/package), so that a Windows user needs nothing from Linux.
+add_executable(qxpack_exe ${QX_PACKER_SOURCES})
+set_target_properties(qxpack_exe PROPERTIES OUTPUT_NAME qxpack)
+target_include_directories(qxpack_exe PRIVATE ${QX_GENERATED_DIR})
+
 add_executable(qxbind tools/bind/main.cpp tools/bind/Binder.cpp)
-target_include_directories(qxbind PRIVATE ${CMAKE_SOURCE_DIR})
+target_include_directories(qxbind PRIVATE ${CMAKE_SOURCE_DIR} ${QX_GENERATED_DIR})
 
 add_executable(qxhost tools/host/main.cpp)
-target_include_directories(qxhost PRIVATE ${CMAKE_SOURCE_DIR})
+target_include_directories(qxhost PRIVATE ${CMAKE_SOURCE_DIR} ${QX_GENERATED_DIR})
 target_link_libraries(qxhost PRIVATE qxhostlink)
 
 add_library(qxhostlink STATIC runtime/QXModuleImage.cpp runtime/QXLinkKey.cpp)
 target_include_directories(qxhostlink PUBLIC ${CMAKE_SOURCE_DIR})
 
 add_executable(qxrun tools/run/main.cpp tools/run/QXProgramRunner.cpp)
-target_include_directories(qxrun PRIVATE ${CMAKE_SOURCE_DIR} /usr/include/stb)
+target_include_directories(qxrun PRIVATE ${CMAKE_SOURCE_DIR} ${QX_GENERATED_DIR} /usr/include/stb)
 target_link_libraries(qxrun PRIVATE user32 gdi32)
 
 # The C header for programs is generated from the runtime's own registry.

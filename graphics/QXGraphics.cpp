@@ -7,8 +7,6 @@
 #include <limits>
 #include <utility>
 
-#include "graphics/QXPixmap.h"
-
 namespace {
 
 // ---------------------------------------------------------------- areas
@@ -170,10 +168,6 @@ void copyRowBackward(int format, std::uint8_t* to, const std::uint8_t* from, int
 }  // namespace
 
 QXGraphics::QXGraphics(int graphicsWidth, int graphicsHeight) : width(graphicsWidth), height(graphicsHeight) {}
-
-QXGraphics* QXGraphics::createCompatible(int newWidth, int newHeight) {
-    return createPixmap(newWidth, newHeight, QXFormatXRGB8888, 4);
-}
 
 void QXGraphics::setMask(QXColour colour) { maskColour = colour; }
 

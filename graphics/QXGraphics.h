@@ -27,6 +27,8 @@ public:
     // of the drivers' contract.
 
     // A new memory store suited for copying to and from this one (count 1).
+    // By default a 32-bit QXPixmap; defined in QXPixmap.cpp, so that the base
+    // store does not depend on the memory store built on it.
     virtual QXGraphics* createCompatible(int newWidth, int newHeight);
     // The colour left out when this store is the source of a masked copy.
     virtual void setMask(QXColour colour);

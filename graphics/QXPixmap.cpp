@@ -49,6 +49,11 @@ QXPixelLock QXPixmap::lock() { return {pixels, pitch, format}; }
 
 void QXPixmap::unlock() {}
 
+// The base store's default: memory in the format every store converts to and from.
+QXGraphics* QXGraphics::createCompatible(int newWidth, int newHeight) {
+    return createPixmap(newWidth, newHeight, QXFormatXRGB8888, 4);
+}
+
 QXPixmap* createPixmap(int width, int height, int format, int alignment) {
     return new QXPixmap(width, height, format, alignment);
 }

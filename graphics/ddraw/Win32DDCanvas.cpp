@@ -2,7 +2,7 @@
 // buffer is a display-format surface copied onto the desktop's primary
 // surface at the canvas window, through a clipper bound to that window.
 
-#include "graphics/Win32Canvas.h"
+#include "graphics/win32/Win32Canvas.h"
 #include "graphics/ddraw/Win32DDScreen.h"
 #include "gui/QXGuiDriver.h"
 #include "runtime/QXError.h"

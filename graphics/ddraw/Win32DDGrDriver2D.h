@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "graphics/Win32GrDriver2D.h"
+#include "graphics/win32/Win32GrDriver2D.h"
 
 class Win32DDGrDriver2D : public Win32GrDriver2D {
 public:

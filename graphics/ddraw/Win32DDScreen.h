@@ -4,7 +4,7 @@
 
 #include <ddraw.h>
 
-#include "graphics/Win32Screen.h"
+#include "graphics/win32/Win32Screen.h"
 #include "graphics/ddraw/Win32DDGraphics.h"
 
 class Win32DDScreenDriver : public QXScreenDriver {

@@ -2,7 +2,7 @@
 // GDI drawing: the module of the native family and its pixel store, a 24-bit
 // DIB section that the runtime addresses directly and GDI draws on.
 
-#include "graphics/Win32DIBGraphics.h"
+#include "graphics/win32/Win32DIBGraphics.h"
 #include "runtime/QXModule.h"
 
 class Win32GDI : public QXModule {

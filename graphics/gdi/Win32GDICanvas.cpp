@@ -1,7 +1,7 @@
 // The native canvas driver ("Win32GDICanvasDriver"): a canvas's back buffer
 // is a 24-bit DIB section copied into the canvas window with BitBlt.
 
-#include "graphics/Win32Canvas.h"
+#include "graphics/win32/Win32Canvas.h"
 #include "graphics/gdi/Win32GDI.h"
 #include "runtime/QXError.h"
 

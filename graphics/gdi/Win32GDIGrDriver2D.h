@@ -5,7 +5,7 @@
 // have pixels of their own; rectangles, plots, blits and Cls match the
 // DirectDraw driver's pixels. Plots store straight into the DIB.
 
-#include "graphics/Win32GrDriver2D.h"
+#include "graphics/win32/Win32GrDriver2D.h"
 
 class Win32GDIGrDriver2D : public Win32GrDriver2D {
 public:

@@ -1,7 +1,7 @@
 // The native family's screen driver ("Win32GDIScreenDriver"): every screen
 // draws on a 24-bit DIB section that a flip copies into its window.
 
-#include "graphics/Win32Screen.h"
+#include "graphics/win32/Win32Screen.h"
 #include "graphics/gdi/Win32GDI.h"
 #include "runtime/QXError.h"
 

@@ -10,7 +10,7 @@
 
 #include "graphics/QXGraphics.h"
 #include "graphics/QXPixmap.h"
-#include "graphics/Win32DIBGraphics.h"
+#include "graphics/win32/Win32DIBGraphics.h"
 #include "runtime/QXModule.h"
 
 class Win32GL : public QXModule {

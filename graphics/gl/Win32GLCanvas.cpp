@@ -1,7 +1,7 @@
 // The OpenGL canvas driver ("Win32GLCanvasDriver"): a canvas's back buffer
 // is the frame buffer of its window, with a context of its own; flip swaps.
 
-#include "graphics/Win32Canvas.h"
+#include "graphics/win32/Win32Canvas.h"
 #include "graphics/gl/Win32GL.h"
 #include "runtime/QXError.h"
 

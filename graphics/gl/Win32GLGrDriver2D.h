@@ -4,7 +4,7 @@
 // exactly the pixels of the shared rules; image frames are memory stores
 // drawn by the shared rules and uploaded as textures when blitted.
 
-#include "graphics/Win32GrDriver2D.h"
+#include "graphics/win32/Win32GrDriver2D.h"
 #include "graphics/gl/Win32GL.h"
 
 class Win32GLGrDriver2D : public Win32GrDriver2D {

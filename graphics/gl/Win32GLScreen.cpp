@@ -2,7 +2,7 @@
 // window with its own rendering context (sharing the root's objects); flip
 // swaps its buffers. There is no desktop screen.
 
-#include "graphics/Win32Screen.h"
+#include "graphics/win32/Win32Screen.h"
 #include "graphics/gl/Win32GL.h"
 #include "runtime/QXError.h"
 

@@ -3,22 +3,12 @@
 # is twice its client size; the program reports the pointer in buffer pixels,
 # then moves the real pointer with MoveMouse, which xdotool reads back.
 #   canvas_pointer.sh PROGRAM
-set -uo pipefail
 program=$1
-work=$(mktemp -d)
-trap 'kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
+. "$(dirname "$0")/common.sh"
 report="$work/report.txt"
-fail() { echo "FAIL: $*"; echo "--- report:"; cat "$report" 2>/dev/null; exit 1; }
 
-wine "$program" "$(winepath -w "$report")" >/dev/null 2>&1 </dev/null &
-pid=$!
-window=""
-for _ in $(seq 1 200); do
-    window=$(xdotool search --onlyvisible --name '^QXCanvasPointer$' 2>/dev/null | head -1)
-    [ -n "$window" ] && break
-    sleep 0.1
-done
-[ -n "$window" ] || fail "no window named QXCanvasPointer"
+launch "$program" "$(winepath -w "$report")"
+window=$(window_named '^QXCanvasPointer$') || fail "no window named QXCanvasPointer"
 sleep 0.5
 
 # Client (100, 100) + canvas (20, 20) + (50, 25) of its 100x50 client area:
@@ -26,8 +16,7 @@ sleep 0.5
 xdotool mousemove 170 145
 sleep 0.3
 xdotool click 1
-for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$pid" 2>/dev/null && fail "the program did not end after the click"
+program_ends "the program did not end after the click"
 
 got=$(tr -d '\r' < "$report")
 expected="ready

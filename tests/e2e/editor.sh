@@ -6,14 +6,11 @@
 # name into the file requester, and quit. Checks the files on disk, the
 # editor's log (--log FILE) and a picture of its window against the README's.
 #   editor.sh PROGRAM REFERENCE.png SCREENSHOT.png
-set -uo pipefail
 program=$1 reference=$2 screenshot=$3
-work=$(mktemp -d)
-pid=""
-trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
+. "$(dirname "$0")/common.sh"
 folder="$work/files"
 log="$work/editor.log"
-fail() { echo "FAIL: $*"; echo "--- log:"; tr -d '\r' < "$log" 2>/dev/null; exit 1; }
+report=$log
 
 mkdir -p "$folder/notes"
 printf 'alpha one\nalpha two\n' > "$folder/alpha.txt"
@@ -22,21 +19,10 @@ printf 'gamma\n' > "$folder/notes/gamma.txt"
 # More than the editor holds (1 MiB): refused with a message, never cut short.
 head -c 1100000 /dev/zero | tr '\0' 'x' | fold -w 99 > "$folder/huge.txt"
 
-# Waits (up to 20 s) for a visible window whose name matches; prints its id.
-window_named() {
-    local found=""
-    for _ in $(seq 1 200); do
-        found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1)
-        [ -n "$found" ] && { echo "$found"; return 0; }
-        sleep 0.1
-    done
-    return 1
-}
 title_becomes() { window_named "^$1\$" >/dev/null || fail "the title never became \"$1\""; }
 
 xdotool mousemove 1200 1000
-wine "$program" --log "$(winepath -w "$log")" "$(winepath -w "$folder")" >/dev/null 2>&1 </dev/null &
-pid=$!
+launch "$program" --log "$(winepath -w "$log")" "$(winepath -w "$folder")"
 editor=$(window_named '^Editor - Untitled$') || fail "no editor window"
 sleep 0.5
 eval "$(xdotool getwindowgeometry --shell "$editor")"   # X, Y: the frame's top-left corner
@@ -48,7 +34,7 @@ click 46 144                                      # huge.txt, the fifth row
 window_named '^Editor$' >/dev/null || fail "no message box for a file too large"
 sleep 0.3
 xdotool key Return
-for _ in $(seq 1 50); do xdotool search --onlyvisible --name '^Editor$' >/dev/null 2>&1 || break; sleep 0.1; done
+window_gone '^Editor$'
 title_becomes 'Editor - Untitled'
 click 46 128                                      # beta.txt, the fourth row
 title_becomes 'Editor - beta\.txt'
@@ -77,7 +63,7 @@ xdotool key Return                                # not found: a message box
 window_named '^Editor$' >/dev/null || fail "no message box for a word not found"
 sleep 0.3
 xdotool key Return
-for _ in $(seq 1 50); do xdotool search --onlyvisible --name '^Editor$' >/dev/null 2>&1 || break; sleep 0.1; done
+window_gone '^Editor$'
 xdotool mousemove $((FIND_X + 275)) $((FIND_Y + 73)) click 1   # Close
 sleep 0.3
 
@@ -127,8 +113,7 @@ if off > w * h // 200 or mean > 2.0:
 EOF
 
 xdotool key alt+f; sleep 0.4; xdotool key q      # File > Quit: nothing unsaved
-for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$pid" 2>/dev/null && fail "the editor did not quit"
+program_ends "the editor did not quit"
 wait "$pid"
 status=$?
 pid=""

@@ -3,22 +3,12 @@
 # window as a person would; the program writes the events it takes to a file,
 # which must hold the expected records.
 #   gui_input.sh PROGRAM
-set -uo pipefail
 program=$1
-work=$(mktemp -d)
-trap 'kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
-events="$work/events.txt"
-fail() { echo "FAIL: $*"; echo "--- events:"; cat "$events" 2>/dev/null; exit 1; }
+. "$(dirname "$0")/common.sh"
+report="$work/events.txt"
 
-wine "$program" "$(winepath -w "$events")" >/dev/null 2>&1 </dev/null &
-pid=$!
-window=""
-for _ in $(seq 1 200); do
-    window=$(xdotool search --onlyvisible --name '^QXGuiInput$' 2>/dev/null | head -1)
-    [ -n "$window" ] && break
-    sleep 0.1
-done
-[ -n "$window" ] || fail "no window named QXGuiInput"
+launch "$program" "$(winepath -w "$report")"
+window=$(window_named '^QXGuiInput$') || fail "no window named QXGuiInput"
 sleep 0.5
 
 # The frameless window's client area starts at (100, 100).
@@ -28,8 +18,7 @@ xdotool key a Left F1
 xdotool keydown shift mousemove 160 170 click 3 keyup shift
 sleep 0.3
 xdotool mousemove 300 130 click 1                 # the button at (250..350, 110..150)
-for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$pid" 2>/dev/null && fail "the program did not end after the button's click"
+program_ends "the program did not end after the button's click"
 
 # Every event in order (activation changes left out; ids in hex): the click
 # that focuses the window, "a" (scan code 30, character 97), the left arrow
@@ -52,6 +41,6 @@ expected="ready
 00000202 2 60 70 1 panel
 00000102 42 0 0 0 panel
 00000401 0 0 0 0 button"
-got=$(tr -d '\r' < "$events" | grep -v -E '^0000200[12] ')
+got=$(tr -d '\r' < "$report" | grep -v -E '^0000200[12] ')
 [ "$got" = "$expected" ] || { diff <(echo "$expected") <(echo "$got"); fail "events differ"; }
 echo "ok: $(echo "$got" | wc -l) lines"

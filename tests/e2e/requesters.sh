@@ -7,7 +7,6 @@
 # each chooser also cancelled once. The program writes what each returned to
 # a report, which must read exactly as expected.
 #   requesters.sh PROGRAM
-set -uo pipefail
 program=$1
 # The folders live on the prefix's drive C:, not under /tmp: the folder
 # chooser finds its starting folder only when no folder on the way to it
@@ -15,30 +14,9 @@ program=$1
 drive_c=$(winepath -u 'C:\' 2>/dev/null)
 [ -d "$drive_c" ] || { echo "FAIL: no drive C: in the Wine prefix"; exit 1; }
 work=$(mktemp -d "${drive_c%/}/qx-requesters.XXXXXX")
-pid=""
-trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
+. "$(dirname "$0")/common.sh"
 report="$work/report.txt"
-fail() { echo "FAIL: $*"; echo "--- report:"; tr -d '\r' < "$report" 2>/dev/null; exit 1; }
 mkdir -p "$work/pick/first" "$work/pick/second" "$work/pick/third"
-
-# Waits (at most 10 s) until the report holds N lines.
-wait_lines() {
-    for _ in $(seq 1 100); do
-        [ "$(tr -d '\r' < "$report" 2>/dev/null | wc -l)" -ge "$1" ] && return 0
-        sleep 0.1
-    done
-    fail "the program wrote no line $1"
-}
-# Waits (at most 10 s) for a visible window whose name matches; prints its id.
-window_named() {
-    local found=""
-    for _ in $(seq 1 100); do
-        found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1)
-        [ -n "$found" ] && { echo "$found"; return 0; }
-        sleep 0.1
-    done
-    return 1
-}
 
 # The icon left of a message box's text: "information" (blue) or "warning"
 # (orange), read from the screen inside the box at (X, Y).
@@ -76,8 +54,7 @@ answer_box() {
 chooser() { window_named "^$1\$" >/dev/null || fail "no \"$1\" window"; sleep 0.6; }
 
 xdotool mousemove 1200 1000
-wine "$program" "$(winepath -w "$work")" >/dev/null 2>&1 </dev/null &
-pid=$!
+launch "$program" "$(winepath -w "$work")"
 window_named '^QXRequesterAnswers$' >/dev/null || fail "no window named QXRequesterAnswers"
 wait_lines 1
 
@@ -126,8 +103,7 @@ chooser Color
 xdotool key Escape
 wait_lines 16
 
-for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$pid" 2>/dev/null && fail "the program did not end"
+program_ends "the program did not end"
 wait "$pid"
 status=$?
 pid=""

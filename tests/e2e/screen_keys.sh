@@ -4,30 +4,12 @@
 # program polls the keyboard and mouse state (never taking events) and writes
 # what it reads to a file.
 #   screen_keys.sh PROGRAM
-set -uo pipefail
 program=$1
-work=$(mktemp -d)
-trap 'kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
+. "$(dirname "$0")/common.sh"
 report="$work/report.txt"
-fail() { echo "FAIL: $*"; echo "--- report:"; cat "$report" 2>/dev/null; exit 1; }
-# Waits (at most 10 s) until the report holds N lines.
-wait_lines() {
-    for _ in $(seq 1 100); do
-        [ "$(tr -d '\r' < "$report" 2>/dev/null | wc -l)" -ge "$1" ] && return 0
-        sleep 0.1
-    done
-    fail "the program wrote no line $1"
-}
 
-wine "$program" "$(winepath -w "$report")" >/dev/null 2>&1 </dev/null &
-pid=$!
-window=""
-for _ in $(seq 1 200); do
-    window=$(xdotool search --onlyvisible --name '^QXScreenKeys$' 2>/dev/null | head -1)
-    [ -n "$window" ] && break
-    sleep 0.1
-done
-[ -n "$window" ] || fail "no window named QXScreenKeys"
+launch "$program" "$(winepath -w "$report")"
+window=$(window_named '^QXScreenKeys$') || fail "no window named QXScreenKeys"
 wait_lines 1
 eval "$(xdotool getwindowgeometry --shell "$window")"
 xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1   # focus, and a button for GetMouse
@@ -58,8 +40,7 @@ wait_lines 7
 xdotool click 4 click 4 click 4 click 5
 sleep 0.3
 xdotool key Escape
-for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$pid" 2>/dev/null && fail "the program did not end after Escape"
+program_ends "the program did not end after Escape"
 
 # Key codes are scan codes ("a" 30, "o" 24, space 57; arrows 128 + 72, 75,
 # 80, 77); the arrows' characters are 0xF700 up, 0xF702 left, 0xF701 down,

@@ -11,7 +11,7 @@
 
 #include "TestSupport.h"
 #include "netgame/QXJoystick.h"
-#include "netgame/Win32Joystick.h"
+#include "netgame/win32/Win32Joystick.h"
 
 namespace {
 // A device that answers with whatever the test put in `state`.

@@ -16,9 +16,9 @@
 #include "StreamTestSupport.h"
 #include "TestSupport.h"
 #include "netgame/QXNetGame.h"
-#include "netgame/Win32DPNetGame.h"
-#include "netgame/Win32DPNetGameDialog.h"
-#include "netgame/Win32DPNetGameSession.h"
+#include "netgame/win32/Win32DPNetGame.h"
+#include "netgame/win32/Win32DPNetGameDialog.h"
+#include "netgame/win32/Win32DPNetGameSession.h"
 
 namespace {
 namespace dp {

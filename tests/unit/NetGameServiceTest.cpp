@@ -490,8 +490,8 @@ TEST_F(NetGameBurst, ABurstSentJustBeforeLeavingArrivesWholeBeforeTheGoodbye) {
 #include "StreamTestSupport.h"
 #include "TestSupport.h"
 #include "netgame/QXNetGame.h"
-#include "netgame/Win32DPNetGame.h"
-#include "netgame/Win32DPNetGameDialog.h"
+#include "netgame/win32/Win32DPNetGame.h"
+#include "netgame/win32/Win32DPNetGameDialog.h"
 
 namespace {
 namespace svc {

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "TestSupport.h"
-#include "graphics/Win32DIBGraphics.h"
+#include "graphics/win32/Win32DIBGraphics.h"
 
 namespace {
 

@@ -3,6 +3,7 @@
 // under a debugger that prints what it receives, so errors need no message box.
 //
 //   qxhost --version | --list | --count | --value SIGNATURE
+//     (--version: this package's version, then the Runtime interface's number)
 //   qxhost [--runtime DLL] MODULE.qxm [COMMAND LINE...]
 //
 // Several query options may be given; they run in order.
@@ -17,6 +18,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "QXVersion.h"
 #include "runtime/QXLinkKey.h"
 #include "runtime/QXModuleImage.h"
 
@@ -126,7 +128,7 @@ int main(int argc, char** argv) {
     for (; i < argc; ++i) {
         std::string option = argv[i];
         if (option == "--version") {
-            std::printf("version %d\n", runtime->version());
+            std::printf("qxhost %s\nversion %d\n", QX_VERSION, runtime->version());
         } else if (option == "--list") {
             listRegistry(runtime, true);
         } else if (option == "--count") {

@@ -1,4 +1,4 @@
-// qxpack [--entry NAME | --no-entry] [--list] -o MODULE.qxm OBJECT.o...
+// qxpack [--entry NAME | --no-entry] [--list] -o MODULE.qxm OBJECT.o... | --version
 // Packs i386 COFF objects (from i686-w64-mingw32-gcc -c) into a module image.
 // By default the image starts with a jump to _qxmain, the C function qxmain().
 
@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "Packer.h"
+#include "QXVersion.h"
 
 namespace {
 void list(const ModuleImage& image) {
@@ -23,6 +24,10 @@ int main(int argc, char** argv) {
     std::string output;
     bool listing = false;
     std::vector<std::string> inputs;
+    if (argc == 2 && !std::strcmp(argv[1], "--version")) {
+        std::printf("qxpack %s\n", QX_VERSION);
+        return 0;
+    }
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "-o") && i + 1 < argc) output = argv[++i];
         else if (!std::strcmp(argv[i], "--entry") && i + 1 < argc) options.entry = argv[++i];

@@ -1,4 +1,4 @@
-// qxrun [--timeout MS] [--screenshot FILE.png] [--input TEXT] PROGRAM [ARGS...]
+// qxrun [--timeout MS] [--screenshot FILE.png] [--input TEXT] PROGRAM [ARGS...] | --version
 // Runs a program, closing any message box it shows, then prints its output,
 // one line per message box and its exit code. Returns the program's exit code,
 // 124 when it had to be stopped.
@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "QXVersion.h"
 #include "tools/run/QXProgramRunner.h"
 
 namespace {
@@ -45,6 +46,10 @@ int usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("qxrun %s\n", QX_VERSION);
+        return 0;
+    }
     QXRunOptions options;
     int i = 1;
     for (; i < argc && std::strncmp(argv[i], "--", 2) == 0; ++i) {

@@ -1,4 +1,4 @@
-#include "graphics/Win32GrDriver2D.h"
+#include "graphics/win32/Win32GrDriver2D.h"
 
 #include "core/QXString.h"
 #include "events/win32/Win32Font.h"

@@ -14,7 +14,7 @@
 
 #include "netgame/QXNetGame.h"
 #include "netgame/QXNetNode.h"
-#include "netgame/Win32DPNetGame.h"
+#include "netgame/win32/Win32DPNetGame.h"
 
 class Win32DPNetGameDialog {
 public:

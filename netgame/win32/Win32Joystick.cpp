@@ -1,4 +1,4 @@
-#include "netgame/Win32Joystick.h"
+#include "netgame/win32/Win32Joystick.h"
 
 #define DIRECTINPUT_VERSION 0x0500
 #include <dinput.h>

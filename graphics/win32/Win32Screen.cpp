@@ -1,4 +1,4 @@
-#include "graphics/Win32Screen.h"
+#include "graphics/win32/Win32Screen.h"
 
 #include "core/QXString.h"
 #include "runtime/QXAppTitle.h"

@@ -1,4 +1,4 @@
-#include "netgame/Win32DPNetGame.h"
+#include "netgame/win32/Win32DPNetGame.h"
 
 #include <objbase.h>
 
@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "events/QXEventDriver.h"
-#include "netgame/Win32DPNetGameDialog.h"
+#include "netgame/win32/Win32DPNetGameDialog.h"
 
 namespace {
 constexpr GUID kDirectPlayClass = {0xD1EB6D20, 0x8923, 0x11D0, {0x9D, 0x97, 0x00, 0xA0, 0xC9, 0x0A, 0x43, 0xCB}};

@@ -1,4 +1,4 @@
-#include "graphics/Win32Canvas.h"
+#include "graphics/win32/Win32Canvas.h"
 
 bool Win32Canvas::createCanvasWindow(DWORD style) {
     if (!createControl(win32WindowClass(), 0, WS_CHILD | style)) return false;

@@ -1,4 +1,4 @@
-#include "netgame/Win32DPNetGameDialog.h"
+#include "netgame/win32/Win32DPNetGameDialog.h"
 
 #include <memory>
 #include <utility>

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "netgame/QXNetGame.h"
-#include "netgame/Win32DPNetGameSession.h"
+#include "netgame/win32/Win32DPNetGameSession.h"
 #include "netgame/win32/Win32NetSockets.h"
 #include "runtime/QXModule.h"
 

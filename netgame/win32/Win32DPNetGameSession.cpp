@@ -1,4 +1,4 @@
-#include "netgame/Win32DPNetGameSession.h"
+#include "netgame/win32/Win32DPNetGameSession.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "graphics/Win32DIBGraphics.h"
+#include "graphics/win32/Win32DIBGraphics.h"
 
 #include <cstdint>
 #include <limits>
