@@ -16,3 +16,5 @@ qx_native_test(netgame_node_test SOURCES ${QX_NETGAME_ROOT}/tests/native/NetNode
 
 qx_native_fuzzer(netgame_frame_fuzzer SOURCES ${QX_NETGAME_ROOT}/tests/fuzz/NetFrameFuzzer.cpp LIBS qxnetgame
                  CORPUS ${QX_NETGAME_ROOT}/tests/fuzz/netframe_corpus)
+qx_native_fuzzer(netgame_node_fuzzer SOURCES ${QX_NETGAME_ROOT}/tests/fuzz/NetNodeFuzzer.cpp LIBS qxnetgame
+                 CORPUS ${QX_NETGAME_ROOT}/tests/fuzz/netnode_corpus)
