@@ -16,6 +16,20 @@ bool isLoopback(std::uint32_t ip) { return (ip & 0xFF000000) == kLoopbackNet; }
 bool reached(std::uint32_t now, std::uint32_t deadline) { return static_cast<std::int32_t>(now - deadline) >= 0; }
 // Milliseconds from `then` to `now`; 0 when `then` was taken later.
 std::uint32_t since(std::uint32_t now, std::uint32_t then) { return reached(now, then) ? now - then : 0; }
+
+// The program's messages and player removals queued for a host that has
+// gone and not wholly written: that host never read them, so the next host
+// gets them. (What was written whole may or may not have been read.)
+QXNetBytes unsentFrames(const QXNetBytes& out, std::size_t from) {
+    QXNetBytes kept;
+    QXNetFrameReader reader;
+    reader.feed({out.data() + from, out.size() - from});
+    QXNetFrame frame;
+    while (reader.next(frame) == QXNetFrameReader::Status::Frame)
+        if (frame.kind == QXNetFrameKind::Message || frame.kind == QXNetFrameKind::PlayerRemoved)
+            appendNetFrame(kept, frame.kind, frame.payload);
+    return kept;
+}
 }  // namespace
 
 // One TCP connection: to the host (member), or to a member (host).
@@ -298,20 +312,6 @@ void QXNetNode::flushLink(Link& link) {
         link.outStart -= link.frameStart;
         link.frameStart = 0;
     }
-}
-
-// The program's messages and player removals queued for a host that has
-// gone and not wholly written: that host never read them, so the next host
-// gets them. (What was written whole may or may not have been read.)
-static QXNetBytes unsentFrames(const QXNetBytes& out, std::size_t from) {
-    QXNetBytes kept;
-    QXNetFrameReader reader;
-    reader.feed({out.data() + from, out.size() - from});
-    QXNetFrame frame;
-    while (reader.next(frame) == QXNetFrameReader::Status::Frame)
-        if (frame.kind == QXNetFrameKind::Message || frame.kind == QXNetFrameKind::PlayerRemoved)
-            appendNetFrame(kept, frame.kind, frame.payload);
-    return kept;
 }
 
 // One send costs far more than one small frame, so frames sent in the same
