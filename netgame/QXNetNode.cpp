@@ -16,6 +16,20 @@ bool isLoopback(std::uint32_t ip) { return (ip & 0xFF000000) == kLoopbackNet; }
 bool reached(std::uint32_t now, std::uint32_t deadline) { return static_cast<std::int32_t>(now - deadline) >= 0; }
 // Milliseconds from `then` to `now`; 0 when `then` was taken later.
 std::uint32_t since(std::uint32_t now, std::uint32_t then) { return reached(now, then) ? now - then : 0; }
+
+// The program's messages and player removals queued for a host that has
+// gone and not wholly written: that host never read them, so the next host
+// gets them. (What was written whole may or may not have been read.)
+QXNetBytes unsentFrames(const QXNetBytes& out, std::size_t from) {
+    QXNetBytes kept;
+    QXNetFrameReader reader;
+    reader.feed({out.data() + from, out.size() - from});
+    QXNetFrame frame;
+    while (reader.next(frame) == QXNetFrameReader::Status::Frame)
+        if (frame.kind == QXNetFrameKind::Message || frame.kind == QXNetFrameKind::PlayerRemoved)
+            appendNetFrame(kept, frame.kind, frame.payload);
+    return kept;
+}
 }  // namespace
 
 // One TCP connection: to the host (member), or to a member (host).
@@ -27,10 +41,14 @@ struct QXNetNode::Link {
     bool welcomed = false;
     bool closing = false;  // closes once everything queued is sent
     bool dead = false;
+    // A member away while the host changes: no socket; what is queued for
+    // it waits until it comes back, or goes with it.
+    bool parked = false;
     std::uint32_t machine = 0;  // the machine at the other end; 0 before Hello
     QXNetFrameReader reader;
     QXNetBytes out;
     std::size_t outStart = 0;
+    std::size_t frameStart = 0;  // the first frame not wholly written
     std::uint32_t created = 0;
     std::uint32_t lastHeard = 0;
     std::uint32_t lastSent = 0;
@@ -63,10 +81,16 @@ QXNetSystemEvent decodeNodeEvent(const std::uint8_t* bytes, std::size_t size) {
 QXNetNode::QXNetNode(QXNetSockets& sockets, const QXNetLimits& limits) : sockets_(sockets), limits_(limits) {}
 
 QXNetNode::~QXNetNode() {
+    // Messages that have reached a host that leaves are passed on first.
+    if (role_ == Role::Host)
+        for (std::size_t i = 0; i < links_.size(); ++i) {
+            Link& link = *links_[i];
+            if (!link.dead && !link.parked && !link.connecting && link.machine != 0) readLink(link);
+        }
     // A goodbye lets the others act at once instead of waiting for the
     // connection to fail.
     for (auto& link : links_) {
-        if (link->dead || link->connecting || link->closing) continue;
+        if (link->dead || link->connecting || link->closing || link->parked) continue;
         if (link->machine != 0 || link->toHost) queueFrame(*link, QXNetFrameKind::Bye, {});
     }
     lingerUntilSent();
@@ -191,7 +215,7 @@ void QXNetNode::acceptLinks() {
 }
 
 void QXNetNode::serviceLink(Link& link) {
-    if (link.dead) return;
+    if (link.dead || link.parked) return;
     std::uint32_t now = sockets_.now();
     if (link.connecting) {
         const int state = sockets_.connected(link.socket);
@@ -218,6 +242,29 @@ void QXNetNode::serviceLink(Link& link) {
 }
 
 void QXNetNode::readLink(Link& link) {
+    // At most framesPerPump frames per pump: frames left over are handled
+    // first next time, and nothing more is read meanwhile.
+    std::size_t frames = 0;
+    auto handleFrames = [&] {
+        QXNetFrame frame;
+        while (frames < limits_.framesPerPump) {
+            const auto status = link.reader.next(frame);
+            if (status == QXNetFrameReader::Status::NeedMore) return true;
+            if (status != QXNetFrameReader::Status::Frame) {
+                kill(link);
+                return false;
+            }
+            ++frames;
+            link.partialSince.reset();
+            if (role_ == Role::Host && !link.toHost)
+                hostFrame(link, frame);
+            else
+                memberFrame(link, frame);
+            if (link.dead) return false;
+        }
+        return false;
+    };
+    if (!handleFrames()) return;
     std::size_t budget = limits_.readBudgetBytes;
     bool closed = false;
     while (budget > 0 && !closed) {
@@ -235,22 +282,13 @@ void QXNetNode::readLink(Link& link) {
             if (static_cast<std::size_t>(got) < room.size()) budget = 0;
         }
         // Frames that arrived whole before the peer closed still count.
-        QXNetFrame frame;
-        for (;;) {
-            const auto status = link.reader.next(frame);
-            if (status == QXNetFrameReader::Status::NeedMore) break;
-            if (status != QXNetFrameReader::Status::Frame) return kill(link);
-            if (role_ == Role::Host && !link.toHost)
-                hostFrame(link, frame);
-            else
-                memberFrame(link, frame);
-            if (link.dead) return;
-        }
+        if (!handleFrames()) return;
     }
     if (closed) kill(link);
 }
 
 void QXNetNode::flushLink(Link& link) {
+    if (link.parked) return;
     while (!link.dead && link.outStart < link.out.size()) {
         const long sent = sockets_.send(link.socket, link.out.data() + link.outStart, link.queued());
         if (sent == QXNetSockets::kWouldBlock) break;
@@ -258,13 +296,21 @@ void QXNetNode::flushLink(Link& link) {
         link.outStart += static_cast<std::size_t>(sent);
         link.wroteAt = sockets_.now();
     }
+    // Frames wholly written are passed; one cut short by a lost host is sent
+    // again to the next one (unsentFrames).
+    while (link.frameStart + kNetFrameLengthBytes <= link.outStart) {
+        const std::size_t body = QXNetReader({link.out.data() + link.frameStart, kNetFrameLengthBytes}).u32();
+        if (link.frameStart + kNetFrameLengthBytes + body > link.outStart) break;
+        link.frameStart += kNetFrameLengthBytes + body;
+    }
     if (link.queued() == 0) {
         link.out.clear();
-        link.outStart = 0;
+        link.outStart = link.frameStart = 0;
         if (link.closing) kill(link);
-    } else if (link.outStart > (64u << 10) && link.outStart > link.out.size() / 2) {
-        link.out.erase(link.out.begin(), link.out.begin() + static_cast<std::ptrdiff_t>(link.outStart));
-        link.outStart = 0;
+    } else if (link.frameStart > (64u << 10) && link.frameStart > link.out.size() / 2) {
+        link.out.erase(link.out.begin(), link.out.begin() + static_cast<std::ptrdiff_t>(link.frameStart));
+        link.outStart -= link.frameStart;
+        link.frameStart = 0;
     }
 }
 
@@ -291,7 +337,7 @@ void QXNetNode::lingerUntilSent() {
     for (;;) {
         bool waiting = false;
         for (auto& link : links_) {
-            if (link->dead || link->connecting || link->queued() == 0) continue;
+            if (link->dead || link->connecting || link->parked || link->queued() == 0) continue;
             flushLink(*link);
             waiting = waiting || (!link->dead && link->queued() > 0);
         }
@@ -337,6 +383,7 @@ void QXNetNode::kill(Link& link) { link.dead = true; }
 
 void QXNetNode::dropDeadLinks() {
     bool hostGone = false;
+    QXNetBytes unsent;
     std::vector<std::uint32_t> membersGone;
     for (auto it = links_.begin(); it != links_.end();) {
         if (!(*it)->dead) {
@@ -344,13 +391,16 @@ void QXNetNode::dropDeadLinks() {
             continue;
         }
         Link& link = **it;
-        sockets_.close(link.socket);
+        if (link.socket >= 0) sockets_.close(link.socket);
         if (role_ == Role::Host && !link.toHost && link.machine != 0) membersGone.push_back(link.machine);
-        if (role_ == Role::Member && link.toHost) hostGone = true;
+        if (role_ == Role::Member && link.toHost) {
+            hostGone = true;
+            unsent = unsentFrames(link.out, link.frameStart);
+        }
         it = links_.erase(it);
     }
     for (std::uint32_t machine : membersGone) memberLeft(machine);
-    if (hostGone) hostLost();
+    if (hostGone) hostLost(std::move(unsent));
 }
 
 // ---------------------------------------------------------------- host side
@@ -365,11 +415,21 @@ void QXNetNode::hostFrame(Link& link, const QXNetFrame& frame) {
     switch (frame.kind) {
     case QXNetFrameKind::PlayerAdd: {
         auto player = decodeNetPlayer(frame.payload);
-        if (!player || netPlayerMachine(player->id) != link.machine || roster_.player(player->id)) return kill(link);
+        if (!player || netPlayerMachine(player->id) != link.machine) return kill(link);
+        if (const QXNetPlayerInfoRecord* known = roster_.player(player->id)) {
+            // Announced again after the host changed: its order, to it alone.
+            if (known->machine != link.machine) return kill(link);
+            queueFrame(link, QXNetFrameKind::PlayerAdded, encodeNetPlayer(*known));
+            break;
+        }
+        // More players than any game needs: the machine is dropped.
+        if (roster_.playerCountOf(link.machine) >= limits_.maxPlayersPerMachine ||
+            roster_.players().size() >= limits_.maxPlayers)
+            return kill(link);
         player->machine = link.machine;
         player->order = roster_.nextOrder();
+        if (!deliverEvent(QXNetSystemEvent::Kind::PlayerCreated, player->id, player->name, &link)) return;
         roster_.addPlayer(*player);
-        deliverEvent(QXNetSystemEvent::Kind::PlayerCreated, player->id, player->name);
         toMembers(QXNetFrameKind::PlayerAdded, encodeNetPlayer(*player));
         break;
     }
@@ -379,7 +439,7 @@ void QXNetNode::hostFrame(Link& link, const QXNetFrame& frame) {
         const QXNetPlayerInfoRecord* player = roster_.player(*id);
         if (!player || player->machine != link.machine) break;
         roster_.removePlayer(*id);
-        deliverEvent(QXNetSystemEvent::Kind::PlayerDestroyed, *id);
+        deliverEvent(QXNetSystemEvent::Kind::PlayerDestroyed, *id, {}, &link);
         toMembers(QXNetFrameKind::PlayerRemoved, frame.payload, link.machine);
         break;
     }
@@ -402,11 +462,12 @@ void QXNetNode::hostHello(Link& link, const QXNetHello& hello) {
     };
     if (hello.game != game_) return refuse(QXNetRefusal::OtherGame);
     std::uint32_t id = hello.machine;
+    Link* parked = nullptr;
     if (id != 0) {
         // Coming back after the host changed: only machines of this game.
-        auto away = std::find(awaiting_.begin(), awaiting_.end(), id);
-        if (away == awaiting_.end() || hello.token != token_) return refuse(QXNetRefusal::UnknownMachine);
-        awaiting_.erase(away);
+        for (auto& other : links_)
+            if (other->parked && !other->dead && other->machine == id) parked = other.get();
+        if (!parked || hello.token != token_) return refuse(QXNetRefusal::UnknownMachine);
     } else {
         id = roster_.nextMachineId();
         if (id > kNetMaxMachineId || memberCount() >= static_cast<std::size_t>(limits_.maxMembers))
@@ -420,6 +481,14 @@ void QXNetNode::hostHello(Link& link, const QXNetHello& hello) {
         if (other != id) queueFrame(link, QXNetFrameKind::MachineAdded, encodeNetMachine(machine));
     for (const auto& entry : roster_.players()) queueFrame(link, QXNetFrameKind::PlayerAdded, encodeNetPlayer(entry.second));
     queueFrame(link, QXNetFrameKind::Ready, {});
+    if (parked) {
+        // What was sent to it while it was away follows, in order.
+        link.out.insert(link.out.end(), parked->out.begin() + static_cast<std::ptrdiff_t>(parked->outStart),
+                        parked->out.end());
+        parked->out.clear();
+        parked->machine = 0;
+        kill(*parked);
+    }
     if (hello.machine == 0) toMembers(QXNetFrameKind::MachineAdded, encodeNetMachine(info), id);
 }
 
@@ -446,6 +515,22 @@ void QXNetNode::hostMessage(std::uint32_t sender, std::span<const std::uint8_t> 
             if (!queueFrame(*link, QXNetFrameKind::Message, bytes)) kill(*link);
         } else {
             sockets_.sendTo(udp_, udpEndpointOf(link->machine), datagram.data(), datagram.size());
+        }
+    }
+}
+
+// The host's own message (or one of its own kept from before it hosted) to
+// one machine or all: members still away get it when they are back.
+void QXNetNode::hostSend(std::uint32_t target, std::span<const std::uint8_t> wire, bool byDatagram) {
+    const QXNetBytes datagram =
+        byDatagram ? encodeNetDatagram(QXNetDatagramKind::Message, token_, wire) : QXNetBytes{};
+    for (auto& link : links_) {
+        if (link->dead || link->toHost || link->machine == 0 || (target != 0 && link->machine != target)) continue;
+        if (byDatagram) {
+            sockets_.sendTo(udp_, udpEndpointOf(link->machine), datagram.data(), datagram.size());
+        } else {
+            if (!queueFrame(*link, QXNetFrameKind::Message, wire)) kill(*link);
+            writeSoon(*link);
         }
     }
 }
@@ -507,6 +592,12 @@ void QXNetNode::memberFrame(Link& link, const QXNetFrame& frame) {
     case QXNetFrameKind::PlayerAdded: {
         const auto player = decodeNetPlayer(frame.payload);
         if (!player || !link.welcomed) return kill(link);
+        // A host that announces more players than it may is not trusted; the
+        // slack covers this machine's own players not yet counted there.
+        if (!roster_.player(player->id) &&
+            (roster_.playerCountOf(player->machine) >= limits_.maxPlayersPerMachine ||
+             roster_.players().size() >= limits_.maxPlayers + limits_.maxPlayersPerMachine))
+            return kill(link);
         if (roster_.addPlayer(*player) && role_ == Role::Member && player->machine != machine_)
             deliverEvent(QXNetSystemEvent::Kind::PlayerCreated, player->id, player->name);
         break;
@@ -534,30 +625,14 @@ void QXNetNode::memberFrame(Link& link, const QXNetFrame& frame) {
     }
 }
 
-void QXNetNode::hostLost() {
+void QXNetNode::hostLost(QXNetBytes unsent) {
     const std::uint32_t now = sockets_.now();
     // The new host went before it had taken this machine back.
     if (rejoinDeadline_) return loseGame();
     for (std::uint32_t player : roster_.removeMachine(hostMachine_))
         deliverEvent(QXNetSystemEvent::Kind::PlayerDestroyed, player);
     const std::uint32_t next = chooseNetHost(roster_);
-    if (next == 0 || next == machine_) {
-        role_ = Role::Host;
-        hostMachine_ = machine_;
-        if (const QXNetMachineInfo* self = roster_.machine(machine_)) {
-            QXNetMachineInfo updated = *self;
-            updated.ip = 0;
-            roster_.addMachine(updated);
-        } else {
-            roster_.addMachine({machine_, 0, tcpPort(), udpPort()});
-        }
-        awaiting_.clear();
-        for (const auto& entry : roster_.machines())
-            if (entry.first != machine_) awaiting_.push_back(entry.first);
-        if (!awaiting_.empty()) rejoinDeadline_ = now + limits_.rejoinMs;
-        deliverEvent(QXNetSystemEvent::Kind::BecameHost, 0);
-        return;
-    }
+    if (next == 0 || next == machine_) return becomeHost(unsent);
     const QXNetMachineInfo* machine = roster_.machine(next);
     const QXNetEndpoint to{machine->ip ? machine->ip : hostIp_, machine->tcpPort};
     const int socket = sockets_.connect(to);
@@ -567,16 +642,72 @@ void QXNetNode::hostLost() {
     Link* link = addLink(socket, to, true);
     link->toHost = true;
     queueFrame(*link, QXNetFrameKind::Hello, encodeNetHello({machine_, token_, tcpPort(), udpPort(), game_}));
+    // Own players the old host had not confirmed may be unknown to the new
+    // one: announced again (a known one only gets its order back). Then
+    // what the old host never had whole.
+    for (const auto& [id, player] : roster_.players())
+        if (player.machine == machine_ && player.order == 0)
+            queueFrame(*link, QXNetFrameKind::PlayerAdd, encodeNetPlayer(player));
+    link->out.insert(link->out.end(), unsent.begin(), unsent.end());
     rejoinDeadline_ = now + limits_.rejoinMs;
+}
+
+void QXNetNode::becomeHost(const QXNetBytes& unsent) {
+    role_ = Role::Host;
+    hostMachine_ = machine_;
+    if (const QXNetMachineInfo* self = roster_.machine(machine_)) {
+        QXNetMachineInfo updated = *self;
+        updated.ip = 0;
+        roster_.addMachine(updated);
+    } else {
+        roster_.addMachine({machine_, 0, tcpPort(), udpPort()});
+    }
+    // Every other machine is parked until it comes back: what is sent to it
+    // meanwhile waits, in order, and goes with it if it never does.
+    bool away = false;
+    for (const auto& entry : roster_.machines()) {
+        if (entry.first == machine_) continue;
+        Link* link = addLink(-1, {}, false);
+        link->parked = true;
+        link->machine = entry.first;
+        away = true;
+    }
+    if (away) rejoinDeadline_ = sockets_.now() + limits_.rejoinMs;
+    deliverEvent(QXNetSystemEvent::Kind::BecameHost, 0);
+    // Own players the old host had not ordered are ordered now.
+    std::vector<QXNetPlayerInfoRecord> unordered;
+    for (const auto& [id, player] : roster_.players())
+        if (player.machine == machine_ && player.order == 0) unordered.push_back(player);
+    for (QXNetPlayerInfoRecord& player : unordered) {
+        player.order = roster_.nextOrder();
+        roster_.addPlayer(player);
+        toMembers(QXNetFrameKind::PlayerAdded, encodeNetPlayer(player));
+    }
+    // What the old host never had whole goes out from here.
+    QXNetFrameReader reader;
+    reader.feed(unsent);
+    QXNetFrame frame;
+    while (reader.next(frame) == QXNetFrameReader::Status::Frame) {
+        if (frame.kind == QXNetFrameKind::PlayerRemoved) {
+            toMembers(QXNetFrameKind::PlayerRemoved, frame.payload);
+            continue;
+        }
+        const auto wire = readNetWire(frame.payload.data(), frame.payload.size());
+        if (!wire) continue;
+        const QXNetPlayerInfoRecord* to = wire->to != 0 ? roster_.player(wire->to) : nullptr;
+        if (wire->to != 0 && !to) continue;
+        hostSend(to ? to->machine : 0, frame.payload, false);
+    }
 }
 
 void QXNetNode::checkRejoinDeadline() {
     if (!rejoinDeadline_ || !reached(sockets_.now(), *rejoinDeadline_)) return;
     rejoinDeadline_.reset();
     if (role_ == Role::Host) {
-        const std::vector<std::uint32_t> away = std::move(awaiting_);
-        awaiting_.clear();
-        for (std::uint32_t machine : away) memberLeft(machine);
+        // Those not back are gone, and what was kept for them with them.
+        for (auto& link : links_)
+            if (link->parked) kill(*link);
+        dropDeadLinks();
         return;
     }
     // Not taken back in time: the game is lost to this machine.
@@ -586,7 +717,8 @@ void QXNetNode::checkRejoinDeadline() {
 void QXNetNode::loseGame() {
     role_ = Role::Lost;
     rejoinDeadline_.reset();
-    for (auto& link : links_) sockets_.close(link->socket);
+    for (auto& link : links_)
+        if (link->socket >= 0) sockets_.close(link->socket);
     links_.clear();
     deliverEvent(QXNetSystemEvent::Kind::SessionLost, 0);
 }
@@ -644,10 +776,20 @@ void QXNetNode::deliver(std::uint32_t from, std::uint32_t to, QXNetBytes bytes, 
     inbox_.push_back({from, to, std::move(bytes)});
 }
 
-void QXNetNode::deliverEvent(QXNetSystemEvent::Kind kind, std::uint32_t player, std::string_view name) {
+// Events count against the inbox too. A member whose players flood it is
+// dropped; a player's leaving is still reported, so the program never keeps
+// a player that has gone. The node's own events (bounded by the roster) are
+// always kept.
+bool QXNetNode::deliverEvent(QXNetSystemEvent::Kind kind, std::uint32_t player, std::string_view name,
+                             Link* source) {
     QXNetBytes bytes = encodeNodeEvent(kind, player, name);
+    if (source && inboxBytes_ + bytes.size() > limits_.inboxBytes) {
+        kill(*source);
+        if (kind == QXNetSystemEvent::Kind::PlayerCreated) return false;
+    }
     inboxBytes_ += bytes.size();
     inbox_.push_back({kNetSystemSender, 0, std::move(bytes)});
+    return true;
 }
 
 // ---------------------------------------------------------------- the session
@@ -655,7 +797,9 @@ void QXNetNode::deliverEvent(QXNetSystemEvent::Kind kind, std::uint32_t player, 
 bool QXNetNode::createPlayer(std::string_view name, QXNetPlayerId& id) {
     if (role_ != Role::Host && role_ != Role::Member) return false;
     const std::uint32_t player = makeNetPlayerId(machine_, nextSerial_);
-    if (player == 0) return false;
+    if (player == 0 || roster_.playerCountOf(machine_) >= limits_.maxPlayersPerMachine ||
+        roster_.players().size() >= limits_.maxPlayers)
+        return false;
     QXNetPlayerInfoRecord record{player, machine_, 0, std::string(name.substr(0, kNetMaxNameBytes))};
     if (role_ == Role::Host) {
         record.order = roster_.nextOrder();
@@ -707,24 +851,16 @@ bool QXNetNode::send(QXNetPlayerId from, QXNetPlayerId to, bool reliable, const 
     }
     const std::span<const std::uint8_t> wire{bytes, size};
     const bool byDatagram = !reliable && size + kNetDatagramHeadBytes <= kNetMaxDatagramBytes;
-    const QXNetBytes datagram =
-        byDatagram ? encodeNetDatagram(QXNetDatagramKind::Message, token_, wire) : QXNetBytes{};
     if (role_ == Role::Host) {
-        for (auto& link : links_) {
-            if (link->dead || link->machine == 0 || (target != 0 && link->machine != target)) continue;
-            if (byDatagram) {
-                sockets_.sendTo(udp_, udpEndpointOf(link->machine), datagram.data(), datagram.size());
-            } else {
-                if (!queueFrame(*link, QXNetFrameKind::Message, wire)) kill(*link);
-                writeSoon(*link);
-            }
-        }
+        hostSend(target, wire, byDatagram);
         return true;
     }
     Link* host = hostLink();
     if (!host) return false;
-    if (byDatagram && !host->connecting && !rejoinDeadline_)
+    if (byDatagram && !host->connecting && !rejoinDeadline_) {
+        const QXNetBytes datagram = encodeNetDatagram(QXNetDatagramKind::Message, token_, wire);
         return sockets_.sendTo(udp_, udpEndpointOf(hostMachine_), datagram.data(), datagram.size());
+    }
     // A member that cannot hand its messages on fails the send, never waits.
     if (!queueFrame(*host, QXNetFrameKind::Message, wire)) return false;
     writeSoon(*host);

@@ -77,6 +77,12 @@ struct QXNetLimits {
     std::uint32_t lingerMs = 2000;  // at the end, for queued bytes to leave
     int maxMembers = 64;
     int maxPending = 16;
+    // Players: a machine that announces more is dropped; CreateNetPlayer
+    // refuses beyond them.
+    std::size_t maxPlayersPerMachine = 256;
+    std::size_t maxPlayers = 4096;
+    // Frames handled per connection and pump; the rest wait for the next.
+    std::size_t framesPerPump = 1024;
 };
 
 // What the node hands to RecvNetMsg as a system message: kind, player, name.
@@ -119,6 +125,8 @@ public:
     std::uint16_t udpPort() const;
     const QXNetRoster& roster() const { return roster_; }
     std::size_t memberCount() const;
+    // Messages and events waiting for receive.
+    std::size_t waiting() const { return inbox_.size(); }
 
 private:
     enum class Role { Joining, Member, Host, Lost };
@@ -147,8 +155,10 @@ private:
     void hostHello(Link& link, const QXNetHello& hello);
     void memberFrame(Link& link, const QXNetFrame& frame);
     void hostMessage(std::uint32_t sender, std::span<const std::uint8_t> wire, bool reliable);
+    void hostSend(std::uint32_t target, std::span<const std::uint8_t> wire, bool byDatagram);
     void memberLeft(std::uint32_t machine);
-    void hostLost();
+    void hostLost(QXNetBytes unsent);
+    void becomeHost(const QXNetBytes& unsent);
     void loseGame();
 
     bool queueFrame(Link& link, QXNetFrameKind kind, std::span<const std::uint8_t> payload);
@@ -157,7 +167,8 @@ private:
     Link* hostLink();
     QXNetEndpoint udpEndpointOf(std::uint32_t machine) const;
     void deliver(std::uint32_t from, std::uint32_t to, QXNetBytes bytes, Link* source);
-    void deliverEvent(QXNetSystemEvent::Kind kind, std::uint32_t player, std::string_view name = {});
+    bool deliverEvent(QXNetSystemEvent::Kind kind, std::uint32_t player, std::string_view name = {},
+                      Link* source = nullptr);
     void kill(Link& link);
 
     QXNetSockets& sockets_;
@@ -179,10 +190,10 @@ private:
     // Joining: the host refused; welcomed and roster complete.
     bool refused_ = false;
     bool ready_ = false;
-    // After migration: the deadline for the old members to come back (host)
-    // or to be welcomed by the new host (member), and who is still away.
+    // After migration: the deadline for the old members to come back (host;
+    // those still away are parked links) or to be welcomed by the new host
+    // (member).
     std::optional<std::uint32_t> rejoinDeadline_;
-    std::vector<std::uint32_t> awaiting_;
 };
 
 // Looks for games on the network: asks every game port of each target

@@ -7,13 +7,15 @@
 void QXNetRoster::clear() {
     machines_.clear();
     players_.clear();
+    playerCounts_.clear();
+    highestOrder_ = 0;
 }
 
 void QXNetRoster::addMachine(const QXNetMachineInfo& machine) { machines_[machine.id] = machine; }
 
 std::vector<std::uint32_t> QXNetRoster::removeMachine(std::uint32_t id) {
     std::vector<std::uint32_t> gone = playersOf(id);
-    for (std::uint32_t player : gone) players_.erase(player);
+    for (std::uint32_t player : gone) forget(players_.find(player));
     machines_.erase(id);
     return gone;
 }
@@ -26,10 +28,28 @@ const QXNetMachineInfo* QXNetRoster::machine(std::uint32_t id) const {
 bool QXNetRoster::addPlayer(const QXNetPlayerInfoRecord& player) {
     auto [at, added] = players_.try_emplace(player.id, player);
     if (!added && at->second.order == 0) at->second.order = player.order;
+    if (added) ++playerCounts_[player.machine];
+    highestOrder_ = std::max(highestOrder_, at->second.order);
     return added;
 }
 
-bool QXNetRoster::removePlayer(std::uint32_t id) { return players_.erase(id) != 0; }
+bool QXNetRoster::removePlayer(std::uint32_t id) {
+    auto found = players_.find(id);
+    if (found == players_.end()) return false;
+    forget(found);
+    return true;
+}
+
+void QXNetRoster::forget(std::map<std::uint32_t, QXNetPlayerInfoRecord>::iterator player) {
+    auto count = playerCounts_.find(player->second.machine);
+    if (count != playerCounts_.end() && --count->second == 0) playerCounts_.erase(count);
+    players_.erase(player);
+}
+
+std::size_t QXNetRoster::playerCountOf(std::uint32_t machine) const {
+    auto found = playerCounts_.find(machine);
+    return found == playerCounts_.end() ? 0 : found->second;
+}
 
 const QXNetPlayerInfoRecord* QXNetRoster::player(std::uint32_t id) const {
     auto found = players_.find(id);
@@ -47,22 +67,20 @@ std::uint32_t QXNetRoster::nextMachineId() const {
     return machines_.empty() ? 1 : machines_.rbegin()->first + 1;
 }
 
-std::uint32_t QXNetRoster::nextOrder() const {
-    std::uint32_t highest = 0;
-    for (const auto& entry : players_) highest = std::max(highest, entry.second.order);
-    return highest + 1;
-}
-
 std::uint32_t chooseNetHost(const QXNetRoster& roster) {
     constexpr std::uint32_t kNoOrder = std::numeric_limits<std::uint32_t>::max();
+    // One pass over the players: each machine's oldest join order.
+    std::map<std::uint32_t, std::uint32_t> oldestOf;
+    for (const auto& [id, player] : roster.players())
+        if (player.order != 0) {
+            auto [at, added] = oldestOf.try_emplace(player.machine, player.order);
+            if (!added) at->second = std::min(at->second, player.order);
+        }
     std::uint32_t best = 0;
     std::pair<std::uint32_t, std::uint32_t> bestKey{kNoOrder, kNoOrder};
     for (const auto& [id, machine] : roster.machines()) {
-        std::uint32_t oldest = kNoOrder;
-        for (std::uint32_t player : roster.playersOf(id)) {
-            const std::uint32_t order = roster.player(player)->order;
-            if (order != 0) oldest = std::min(oldest, order);
-        }
+        const auto found = oldestOf.find(id);
+        const std::uint32_t oldest = found == oldestOf.end() ? kNoOrder : found->second;
         const std::pair<std::uint32_t, std::uint32_t> key{oldest, id};
         if (best == 0 || key < bestKey) {
             best = id;

@@ -5,6 +5,7 @@
 // from this alone, so every machine that holds the same roster picks the
 // same new host without asking anyone.
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -30,14 +31,20 @@ public:
     const QXNetPlayerInfoRecord* player(std::uint32_t id) const;
     const std::map<std::uint32_t, QXNetPlayerInfoRecord>& players() const { return players_; }
     std::vector<std::uint32_t> playersOf(std::uint32_t machine) const;
+    std::size_t playerCountOf(std::uint32_t machine) const;
 
-    // The identifiers a host hands out next: one above the highest known.
+    // The identifiers a host hands out next: one above the highest known
+    // (join orders: above the highest ever given, without walking players).
     std::uint32_t nextMachineId() const;
-    std::uint32_t nextOrder() const;
+    std::uint32_t nextOrder() const { return highestOrder_ + 1; }
 
 private:
+    void forget(std::map<std::uint32_t, QXNetPlayerInfoRecord>::iterator player);
+
     std::map<std::uint32_t, QXNetMachineInfo> machines_;
     std::map<std::uint32_t, QXNetPlayerInfoRecord> players_;
+    std::map<std::uint32_t, std::size_t> playerCounts_;  // by machine
+    std::uint32_t highestOrder_ = 0;
 };
 
 // The machine that hosts once the host has gone (and been removed from the

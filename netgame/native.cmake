@@ -12,6 +12,9 @@ qx_native_library(qxnetgame SOURCES
     ${QX_NETGAME_DIR}/QXNetNode.cpp)
 
 qx_native_test(netgame_protocol_test SOURCES ${QX_NETGAME_ROOT}/tests/unit/NetProtocolTest.cpp LIBS qxnetgame)
+qx_native_test(netgame_node_test SOURCES ${QX_NETGAME_ROOT}/tests/native/NetNodeNativeTest.cpp LIBS qxnetgame)
 
 qx_native_fuzzer(netgame_frame_fuzzer SOURCES ${QX_NETGAME_ROOT}/tests/fuzz/NetFrameFuzzer.cpp LIBS qxnetgame
                  CORPUS ${QX_NETGAME_ROOT}/tests/fuzz/netframe_corpus)
+qx_native_fuzzer(netgame_node_fuzzer SOURCES ${QX_NETGAME_ROOT}/tests/fuzz/NetNodeFuzzer.cpp LIBS qxnetgame
+                 CORPUS ${QX_NETGAME_ROOT}/tests/fuzz/netnode_corpus)

@@ -104,6 +104,46 @@ TEST(NetGamePeers, AMachineKilledOutrightLeavesTheGame) {
     EXPECT_NE(hostRun.output.find("ok killed player left"), std::string::npos) << describe(hostRun);
 }
 
+TEST(NetGamePeers, NothingIsLostWhileAMemberComesBackToTheNewHost) {
+    const std::string game = uniqueGame("rejoin");
+    auto host = startPeer("rejoin", "host", game);
+    auto alice = startPeer("rejoin", "alice", game);
+    auto bob = startPeer("rejoin", "bob", game);
+    const QXRunResult hostRun = host.get(), aliceRun = alice.get(), bobRun = bob.get();
+    expectClean(hostRun, "host");
+    expectClean(aliceRun, "alice");
+    expectClean(bobRun, "bob");
+    EXPECT_NE(aliceRun.output.find("ok 1000 messages from bob"), std::string::npos) << describe(aliceRun);
+    EXPECT_NE(bobRun.output.find("ok still here and 1000 messages from alice"), std::string::npos) << describe(bobRun);
+    EXPECT_NE(bobRun.output.find("ok nothing lost or reordered"), std::string::npos) << describe(bobRun);
+}
+
+TEST(NetGamePeers, AMemberThatNeverComesBackLeavesAtTheNewHost) {
+    const std::string game = uniqueGame("away");
+    auto host = startPeer("away", "host", game);
+    auto alice = startPeer("away", "alice", game);
+    auto bob = startPeer("away", "bob", game);
+    const QXRunResult hostRun = host.get(), aliceRun = alice.get(), bobRun = bob.get();
+    expectClean(hostRun, "host");
+    expectClean(aliceRun, "alice");
+    expectClean(bobRun, "bob");
+    EXPECT_NE(aliceRun.output.find("ok bob's player left at the new host"), std::string::npos) << describe(aliceRun);
+    EXPECT_NE(bobRun.output.find("ok bob's game lost after he stayed away"), std::string::npos) << describe(bobRun);
+}
+
+TEST(NetGamePeers, AMemberThatStopsReadingIsDroppedAndTheOthersLoseNothing) {
+    const std::string game = uniqueGame("slow");
+    auto host = startPeer("slow", "host", game);
+    auto alice = startPeer("slow", "alice", game);
+    auto bob = startPeer("slow", "bob", game);
+    const QXRunResult hostRun = host.get(), aliceRun = alice.get(), bobRun = bob.get();
+    expectClean(hostRun, "host");
+    expectClean(aliceRun, "alice");
+    expectClean(bobRun, "bob");
+    EXPECT_NE(hostRun.output.find("ok bob dropped at his queue limit"), std::string::npos) << describe(hostRun);
+    EXPECT_NE(aliceRun.output.find("ok every message while bob was slow"), std::string::npos) << describe(aliceRun);
+}
+
 // ---------------------------------------------------------------- the hostile peer
 
 class Winsock {

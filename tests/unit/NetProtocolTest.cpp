@@ -228,6 +228,23 @@ TEST(NetRoster, TheMachineOfTheOldestPlayerHostsNext) {
     EXPECT_EQ(chooseNetHost(roster), 3u);
     roster.removePlayer(makeNetPlayerId(3, 1));
     EXPECT_EQ(chooseNetHost(roster), 3u) << "players gone: the oldest machine again";
+
+    // Join orders keep rising past players that left; counts per machine
+    // follow every way of adding and removing.
+    EXPECT_EQ(roster.nextOrder(), 10u);
+    roster.addPlayer({makeNetPlayerId(3, 2), 3, 10, "a"});
+    roster.addPlayer({makeNetPlayerId(3, 3), 3, 11, "b"});
+    roster.addPlayer({makeNetPlayerId(3, 3), 3, 12, "again"});
+    EXPECT_EQ(roster.playerCountOf(3), 2u);
+    EXPECT_EQ(roster.playerCountOf(5), 0u);
+    roster.removePlayer(makeNetPlayerId(3, 3));
+    EXPECT_FALSE(roster.removePlayer(makeNetPlayerId(3, 3)));
+    EXPECT_EQ(roster.playerCountOf(3), 1u);
+    EXPECT_EQ(roster.nextOrder(), 12u);
+    roster.removeMachine(3);
+    EXPECT_EQ(roster.playerCountOf(3), 0u);
+    roster.clear();
+    EXPECT_EQ(roster.nextOrder(), 1u);
 }
 
 }  // namespace

@@ -5,6 +5,11 @@
      crash host|alice      alice is killed from outside; the host sees her go
      quiet host|alice      host and alice talk while a hostile peer attacks
      burst host|alice      alice sends many small messages and leaves at once
+     rejoin host|alice|bob the host leaves; alice, hosting, and bob, coming
+                           back, send 1000 messages each at once
+     away host|alice|bob   the host leaves; bob stays away too long
+     slow host|alice|bob   bob stops reading; the host drops him at his
+                           queue limit while alice reads everything
    Each machine prints "ok ..." lines and "FAIL ..." on anything wrong. */
 #include "qxprog.h"
 
@@ -531,6 +536,184 @@ static void burst(void) {
     _qxStrTmpFree(1);
 }
 
+
+/* ---------------------------------------------------------------- rejoin, away, slow */
+
+enum { REJOIN = 1000, SLOW_TEXT = 60000, SLOW_MAX = 3000 };
+static int nextRejoin[PEERS], rejoinBad;
+
+static void rejoinMessage(void) {
+    int r = roleOf(msgFrom);
+    if (msgType == 20) {
+        gotStill = 1;
+    } else if (msgType == 40 || msgType == 41) {
+        if (myRole == BOB && !gotStill) ++rejoinBad;
+        if (r < 0 || numberAfter("r") != nextRejoin[r]) ++rejoinBad;
+        else ++nextRejoin[r];
+    } else if (msgType == 42) {
+        fail("a message kept for a machine that never came back arrived");
+    }
+}
+
+/* Receives for up to `millis`, until the condition holds. */
+static int receiveUntil(Condition condition, Handler handle, int millis) {
+    int deadline = MilliSecs() + millis;
+    while (!condition() && MilliSecs() - deadline < 0) {
+        if (!receive()) Delay(1);
+        else if (handle && msgType != 100 && msgType != 101 && msgType != 102 && msgType != 200) handle();
+    }
+    return condition();
+}
+
+static int aliceHosts(void) { return gone[HOST] && becameHost; }
+static int hostGone(void) { return gone[HOST]; }
+static int bobGone(void) { return gone[BOB]; }
+static int gameLost(void) { return lost; }
+static int aliceHeardAll(void) { return nextRejoin[BOB] == REJOIN && done[BOB]; }
+static int bobHeardAll(void) { return nextRejoin[ALICE] == REJOIN && done[ALICE]; }
+
+static void sendNumbered(int type, int count, int to, const char* what) {
+    int i, sent = 1;
+    char line[32];
+    for (i = 0; i < count; ++i) {
+        putInt(put(line, "r"), i);
+        sent = send(type, line, to, 1) && sent;
+    }
+    check(sent, what);
+}
+
+static void leaveWhenReady(void) {
+    waitFor(allReady, 0, 1000, "ready");
+    StopNetGame();
+    say("ok left");
+}
+
+static void rejoin(void) {
+    expected[HOST] = expected[ALICE] = expected[BOB] = 1;
+    enter();
+    if (myRole == BOB) {
+        expected[BOB] = 0;
+        waitFor(allJoined, 0, 20000, "alice seen before bob joins");
+        expected[BOB] = 1;
+    }
+    createMe();
+    meetEveryone();
+    if (myRole == HOST) {
+        leaveWhenReady();
+        return;
+    }
+    if (myRole == ALICE) {
+        /* At once on 102: bob is still on his way back. */
+        check(receiveUntil(aliceHosts, rejoinMessage, 20000) && !lost, "alice became host");
+        check(send(20, "still here", ids[BOB], 1), "still here sent at once");
+        sendNumbered(40, REJOIN, ids[BOB], "1000 messages sent to bob while he came back");
+        check(receiveUntil(aliceHeardAll, rejoinMessage, 30000), "1000 messages from bob");
+        send(2, "done", ids[BOB], 1);
+    } else {
+        check(receiveUntil(hostGone, rejoinMessage, 20000) && !becameHost && !lost, "bob saw the host go");
+        sendNumbered(41, REJOIN, ids[ALICE], "1000 messages sent to alice while coming back");
+        send(2, "done", ids[ALICE], 1);
+        check(receiveUntil(bobHeardAll, rejoinMessage, 30000) && gotStill, "still here and 1000 messages from alice");
+    }
+    check(rejoinBad == 0, "nothing lost or reordered across the host change");
+    Delay(500);
+    while (receive()) rejoinMessage();
+    check(!lost, "the game goes on");
+}
+
+static void away(void) {
+    int became;
+    expected[HOST] = expected[ALICE] = expected[BOB] = 1;
+    enter();
+    if (myRole == BOB) {
+        expected[BOB] = 0;
+        waitFor(allJoined, 0, 20000, "alice seen before bob joins");
+        expected[BOB] = 1;
+    }
+    createMe();
+    meetEveryone();
+    if (myRole == HOST) {
+        leaveWhenReady();
+        return;
+    }
+    if (myRole == BOB) {
+        /* Calls no net game command for longer than the new host waits. */
+        Delay(9000);
+        check(receiveUntil(gameLost, rejoinMessage, 15000), "bob's game lost after he stayed away");
+        return;
+    }
+    check(receiveUntil(aliceHosts, rejoinMessage, 20000) && !lost, "alice became host");
+    became = MilliSecs();
+    sendNumbered(42, 10, ids[BOB], "messages kept for bob");
+    check(receiveUntil(bobGone, rejoinMessage, 15000), "bob's player left at the new host");
+    check(MilliSecs() - became >= 4000, "only after the reconnect limit");
+}
+
+static int bobRefused, slowSent, slowAcked, slowHeard, slowEnd = -1;
+static void slowMessage(void) {
+    if (msgType == 50) {
+        if (numberAfter("s") != slowHeard) fail("message lost or out of order beside a slow member");
+        if (++slowHeard % 20 == 0) {
+            char line[32];
+            putInt(put(line, "a"), slowHeard);
+            send(51, line, ids[HOST], 1);
+        }
+    } else if (msgType == 51) {
+        slowAcked = numberAfter("a");
+    } else if (msgType == 52) {
+        slowEnd = numberAfter("n");
+    }
+}
+static int aliceChecked(void) { return checked[ALICE]; }
+static int slowCaughtUp(void) { return slowAcked + 40 > slowSent; }
+static int slowAllHeard(void) { return slowEnd >= 0 && slowHeard == slowEnd; }
+
+static void slow(void) {
+    static char line[SLOW_TEXT + 32];
+    int start, k;
+    expected[HOST] = expected[ALICE] = expected[BOB] = 1;
+    enter();
+    createMe();
+    meetEveryone();
+    if (myRole == BOB) {
+        /* Stops reading; what he reads after his end is not checked. */
+        Delay(6000);
+        while (receive()) {
+        }
+        say("ok bob woke up");
+        return;
+    }
+    if (myRole == ALICE) {
+        check(receiveUntil(slowAllHeard, slowMessage, 90000), "every message while bob was slow");
+        check(gone[BOB] && !gone[HOST], "bob was dropped, the host stayed");
+        send(3, "checked", ids[HOST], 1);
+        Delay(300);
+        return;
+    }
+    /* Large messages fill bob's queue; small numbered ones to everybody
+       show that alice loses nothing meanwhile. */
+    start = MilliSecs();
+    for (k = 0; k < SLOW_TEXT; ++k) line[k] = (char)('a' + k % 26);
+    line[SLOW_TEXT] = 0;
+    while (slowSent < SLOW_MAX && !(gone[BOB] && slowSent >= 100)) {
+        char number[32];
+        putInt(put(number, "s"), slowSent);
+        /* Refused once he is dropped, a moment before his 101 is read. */
+        if (!gone[BOB] && !bobRefused) bobRefused = !send(53, line, ids[BOB], 1);
+        if (!send(50, number, 0, 1)) fail("send beside a slow member");
+        ++slowSent;
+        receiveUntil(slowCaughtUp, slowMessage, 20000);
+    }
+    check(gone[BOB] && !lost, "bob dropped at his queue limit");
+    check(MilliSecs() - start < 5000, "long before the silence limit");
+    {
+        char count[32];
+        putInt(put(count, "n"), slowSent);
+        send(52, count, ids[ALICE], 1);
+    }
+    waitFor(aliceChecked, slowMessage, 60000, "alice checked");
+}
+
 void qxmain(void) {
     const char* rest = _qxStrToCStr(CommandLine());
     int i;
@@ -554,6 +737,12 @@ void qxmain(void) {
         crashOrQuiet(1);
     else if (same(scenario, "burst"))
         burst();
+    else if (same(scenario, "rejoin"))
+        rejoin();
+    else if (same(scenario, "away"))
+        away();
+    else if (same(scenario, "slow"))
+        slow();
     else
         fail("unknown scenario");
     StopNetGame();
