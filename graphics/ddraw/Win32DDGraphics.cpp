@@ -132,27 +132,11 @@ void Win32DDGraphics::restore() {
     if (!lost) return;
     if (FAILED(whole->Restore()) || (isChain() && surface && surface->IsLost() == DDERR_SURFACELOST)) {
         releaseSurfaces();
-        if (isChain()) {
-            // Made anew where it could be made before; without a back buffer
-            // the chain stays empty and draws nothing.
-            DDSURFACEDESC2 description{};
-            description.dwSize = sizeof description;
-            description.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
-            description.dwBackBufferCount = 1;
-            description.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
-            if (directDraw_ && SUCCEEDED(directDraw_->CreateSurface(&description, &front, nullptr)) && front) {
-                DDSCAPS2 back{};
-                back.dwCaps = DDSCAPS_BACKBUFFER;
-                if (FAILED(front->GetAttachedSurface(&back, &surface))) surface = nullptr;
-            }
-            if (!surface) releaseSurfaces();
-        } else {
-            createSurface();
-        }
+        createSurface();  // a chain that cannot be made again stays empty and draws nothing
     }
+    // The contents are gone: a kind-2 store refreshes its twin from its own
+    // pixels, which system memory kept, before the twin's next use.
     modified = true;
-    // A kind-2 store keeps its pixels in system memory: the twin, restored
-    // or not, is refreshed from them before its next use.
 }
 
 bool Win32DDGraphics::valid() const {
