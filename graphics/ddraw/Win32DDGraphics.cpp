@@ -46,12 +46,10 @@ bool Win32DDGraphics::createSurface() {
         description.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
         if (FAILED(directDraw_->CreateSurface(&description, &front, nullptr))) front = nullptr;
         if (!front) return false;
+        // Without its back buffer the front stays, for the caller to tell.
         DDSCAPS2 back{};
         back.dwCaps = DDSCAPS_BACKBUFFER;
-        if (FAILED(front->GetAttachedSurface(&back, &surface)) || !surface) {
-            releaseSurfaces();
-            runtimeError("Failed to get backbuffer surface");
-        }
+        if (FAILED(front->GetAttachedSurface(&back, &surface))) surface = nullptr;
     } else if (kind == kDDPrimary) {
         // The display's own surface: its size is the display's.
         description.dwFlags = DDSD_CAPS;
@@ -81,18 +79,17 @@ Win32DDGraphics* createDDFlipChain(int kind) {
     graphics->library_ = LoadLibraryA("ddraw.dll");
     graphics->directDraw_ = directDraw;
     directDraw->AddRef();
-    // Released by the guard when the back buffer's runtime error leaves.
-    struct Guard {
-        Win32DDGraphics* graphics;
-        ~Guard() { release(graphics); }
-    } guard{graphics};
     DDSURFACEDESC2 description{};
     description.dwSize = sizeof description;
-    if (!graphics->createSurface() || FAILED(graphics->surface->GetSurfaceDesc(&description))) return nullptr;
+    if (!graphics->createSurface() || FAILED(graphics->surface->GetSurfaceDesc(&description))) {
+        const bool noBackBuffer = graphics->front && !graphics->surface;
+        release(graphics);
+        if (noBackBuffer) runtimeError("Failed to get backbuffer surface");
+        return nullptr;
+    }
     graphics->format = recogniseFormat(description.ddpfPixelFormat, true);
     graphics->width = static_cast<int>(description.dwWidth);
     graphics->height = static_cast<int>(description.dwHeight);
-    guard.graphics = nullptr;
     return graphics;
 }
 
@@ -132,7 +129,8 @@ void Win32DDGraphics::restore() {
     if (!lost) return;
     if (FAILED(whole->Restore()) || (isChain() && surface && surface->IsLost() == DDERR_SURFACELOST)) {
         releaseSurfaces();
-        createSurface();  // a chain that cannot be made again stays empty and draws nothing
+        // A chain that cannot be made again stays empty and draws nothing.
+        if (!createSurface()) releaseSurfaces();
     }
     // The contents are gone: a kind-2 store refreshes its twin from its own
     // pixels, which system memory kept, before the twin's next use.

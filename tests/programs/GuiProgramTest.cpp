@@ -164,6 +164,7 @@ TEST(GuiRequesters, MessageBoxFlagWordsAndAnswers) {
         {"stopped here", 0x50000, OK, nullptr},
     };
     QXRunOptions options;
+    options.messageBoxStyles = true;
     std::string expected;
     for (const Box& box : boxes) {
         options.answers.push_back(box.answer);

@@ -35,6 +35,18 @@ void recordStyle(HWND dialog, LPARAM parameter) {
 
 }  // namespace
 
+// Wine loads a hook's library for each call and frees it after, unless the
+// program holds it already: pinned at its first load, it stays, so that each
+// message costs no load and unload.
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        HMODULE self = nullptr;
+        GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                           reinterpret_cast<LPCSTR>(instance), &self);
+    }
+    return TRUE;
+}
+
 extern "C" __declspec(dllexport) LRESULT CALLBACK qxMessageBoxSpy(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION) {
         const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);

@@ -214,7 +214,7 @@ public:
         process_ = Handle(info.hProcess);
         CloseHandle(info.hThread);
         processId_ = info.dwProcessId;
-        spy_ = hookMessageBoxSpy(info.dwThreadId);
+        if (options.messageBoxStyles) spy_ = hookMessageBoxSpy(info.dwThreadId);
         return true;
     }
 

@@ -17,8 +17,8 @@ struct QXMessageBoxSeen {
     std::string caption;
     std::string text;
     // The MB_* word the box was made with (buttons, icon, default button,
-    // modality and the other flags), or -1 for a dialog that is no message
-    // box, or when the spy could not be hooked into the program.
+    // modality and the other flags) when styles are recorded; -1 for a
+    // dialog that is no message box, or when they are not.
     long style = -1;
     // How it was answered: the button pressed (asked for, or the default),
     // kAnswerCloseBox, or kAnswerMissing (the box is then closed).
@@ -45,6 +45,11 @@ struct QXRunOptions {
     // used up, each is answered with its default button (else its first
     // push button, else its close box), as Enter would.
     std::vector<int> answers;
+    // Records each message box's style word through qxmbspy.dll, hooked into
+    // the program's main thread. Off by default: under Wine the hook makes
+    // every message the program sends far slower (the game example fell to
+    // a few frames per second).
+    bool messageBoxStyles = false;
 };
 
 QXRunResult runProgram(const std::string& program, const QXRunOptions& options = {});

@@ -1,8 +1,8 @@
-// qxrun [--timeout MS] [--screenshot FILE.png] [--input TEXT] [--answer ID]... PROGRAM [ARGS...]
+// qxrun [--timeout MS] [--screenshot FILE.png] [--input TEXT] [--answer ID]... [--styles 1] PROGRAM [ARGS...]
 // Runs a program, answering every message box it shows (with the button ids
 // given by --answer in turn, 0 for the close box, then with the default
 // button), then prints its output, one line per message box (caption, text,
-// style word, answer) and its exit code. Returns the program's exit code, 124
+// style word with --styles 1, answer) and its exit code. Returns the program's exit code, 124
 // when it had to be stopped.
 #include <fcntl.h>
 #include <io.h>
@@ -40,7 +40,8 @@ std::string quoted(const std::string& argument) {
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: qxrun [--timeout MS] [--screenshot FILE.png] [--input TEXT] [--answer ID]... PROGRAM [ARGS...]\n");
+    std::fprintf(stderr, "usage: qxrun [--timeout MS] [--screenshot FILE.png] [--input TEXT] [--answer ID]... [--styles 1] PROGRAM "
+                         "[ARGS...]\n");
     return kUsageStatus;
 }
 
@@ -60,6 +61,8 @@ int main(int argc, char** argv) {
             options.input = argv[++i];
         else if (option == "--answer")
             options.answers.push_back(std::atoi(argv[++i]));
+        else if (option == "--styles")
+            options.messageBoxStyles = std::atoi(argv[++i]) != 0;
         else
             return usage();
     }
