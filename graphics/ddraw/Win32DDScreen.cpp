@@ -239,6 +239,9 @@ void Win32DDScreenDriver::listModes() {
 }
 
 void Win32DDScreenDriver::releasePrimary() {
+    // A desktop buffer the program keeps holds the primary too: it stays
+    // then, and the full screen copies onto it instead of flipping.
+    if (!thePrimary || thePrimary->refCount > 1) return;
     release(thePrimary);
     thePrimary = nullptr;
 }

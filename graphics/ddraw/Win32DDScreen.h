@@ -27,8 +27,8 @@ public:
     // DirectDraw gives none.
     Win32DDGraphics* primary();
     // Lets the desktop's primary go, so that a full screen can make its
-    // flipping chain (DirectDraw allows one primary); primary() makes it
-    // again when next asked.
+    // flipping chain (DirectDraw allows one primary), unless something else
+    // holds it; primary() makes it again when next asked.
     void releasePrimary();
 
 private:
