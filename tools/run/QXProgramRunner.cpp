@@ -206,15 +206,20 @@ public:
         const char* application = isFile(program) ? program.c_str() : nullptr;
         const char* directory = options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str();
         PROCESS_INFORMATION info{};
-        if (!CreateProcessA(application, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, directory, &startup,
-                            &info)) {
+        // With the spy, the program waits until it is hooked, so that no early box escapes it.
+        const DWORD creation = options.messageBoxStyles ? CREATE_SUSPENDED : 0;
+        if (!CreateProcessA(application, commandLine.data(), nullptr, nullptr, TRUE, creation, nullptr, directory,
+                            &startup, &info)) {
             error = lastErrorText(("cannot start " + program).c_str());
             return false;
         }
         process_ = Handle(info.hProcess);
-        CloseHandle(info.hThread);
         processId_ = info.dwProcessId;
-        if (options.messageBoxStyles) spy_ = hookMessageBoxSpy(info.dwThreadId);
+        if (options.messageBoxStyles) {
+            spy_ = hookMessageBoxSpy(info.dwThreadId);
+            ResumeThread(info.hThread);
+        }
+        CloseHandle(info.hThread);
         return true;
     }
 
