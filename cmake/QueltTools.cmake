@@ -30,6 +30,13 @@ target_include_directories(qxhostlink PUBLIC ${CMAKE_SOURCE_DIR})
 add_executable(qxrun tools/run/main.cpp tools/run/QXProgramRunner.cpp)
 target_include_directories(qxrun PRIVATE ${CMAKE_SOURCE_DIR} ${QX_GENERATED_DIR} /usr/include/stb)
 target_link_libraries(qxrun PRIVATE user32 gdi32)
+# Hooked into the programs the runner starts, to record message box styles.
+add_library(qxmbspy SHARED tools/run/QXMessageBoxSpy.cpp)
+set_target_properties(qxmbspy PROPERTIES PREFIX "")
+target_include_directories(qxmbspy PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(qxmbspy PRIVATE user32)
+target_link_options(qxmbspy PRIVATE -Wl,--kill-at)
+add_dependencies(qxrun qxmbspy)
 
 # The C header for programs is generated from the runtime's own registry.
 add_executable(qxheader tools/header/main.cpp)

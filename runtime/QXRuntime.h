@@ -33,6 +33,13 @@ enum QXExecutionState { kStateIdle = 0, kStateStarting = 1, kStateRunning = 2, k
 int executionState();
 // The command line execute was given (empty outside a program).
 const std::string& programCommandLine();
+// The string object CommandLine hands out: made by the string layer on its
+// first call and kept here, one reference held, until the program ends, so
+// that every call returns the same object. Null before the first call.
+class QXObject;
+QXObject* programCommandLineObject();
+// Takes over the caller's reference.
+void setProgramCommandLineObject(QXObject* object);
 
 // Runs body(context) with the End jump point set inside it; true when it was
 // left through End or a runtime error. execute runs the program this way.

@@ -91,9 +91,15 @@ QXString* QXCALL Input(QXString* prompt) {
 
 void QXCALL RuntimeError(QXString* text) { runtimeError("%s", stringCText(text)); }
 
+// One string for the whole run: the kernel holds it, each call adds a reference.
 QXString* QXCALL CommandLine() {
-    const std::string& arguments = programCommandLine();
-    return arguments.empty() ? emptyString() : newString(arguments.c_str());
+    auto* line = static_cast<QXString*>(programCommandLineObject());
+    if (!line) {
+        line = newString(programCommandLine().c_str());
+        setProgramCommandLineObject(line);
+    }
+    retain(line);
+    return line;
 }
 
 // ---------------------------------------------------------------- title and facts

@@ -17,12 +17,19 @@ Win32DDGraphics::Win32DDGraphics(int surfaceKind, int surfaceWidth, int surfaceH
 
 Win32DDGraphics::~Win32DDGraphics() {
     if (dc && surface) surface->ReleaseDC(dc);
-    if (lockCount > 0 && surface && !fallback) surface->Unlock(nullptr);
+    if (surfaceLocked_ && surface) surface->Unlock(nullptr);
     release(fallback);
     release(twin);
-    if (surface) surface->Release();
+    releaseSurfaces();
     if (directDraw_) directDraw_->Release();
     if (library_) FreeLibrary(library_);
+}
+
+void Win32DDGraphics::releaseSurfaces() {
+    if (surface) surface->Release();
+    if (front) front->Release();
+    surface = nullptr;
+    front = nullptr;
 }
 
 bool Win32DDGraphics::createSurface() {
@@ -33,7 +40,17 @@ bool Win32DDGraphics::createSurface() {
     description.dwWidth = static_cast<DWORD>(width);
     description.dwHeight = static_cast<DWORD>(height);
     description.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
-    if (kind == kDDPrimary) {
+    if (isChain()) {
+        description.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+        description.dwBackBufferCount = 1;
+        description.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
+        if (FAILED(directDraw_->CreateSurface(&description, &front, nullptr))) front = nullptr;
+        if (!front) return false;
+        // Without its back buffer the front stays, for the caller to tell.
+        DDSCAPS2 back{};
+        back.dwCaps = DDSCAPS_BACKBUFFER;
+        if (FAILED(front->GetAttachedSurface(&back, &surface))) surface = nullptr;
+    } else if (kind == kDDPrimary) {
         // The display's own surface: its size is the display's.
         description.dwFlags = DDSD_CAPS;
         description.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
@@ -53,6 +70,27 @@ bool Win32DDGraphics::createSurface() {
     DDSCAPS2 caps{};
     systemMemory = surface && SUCCEEDED(surface->GetCaps(&caps)) && (caps.dwCaps & DDSCAPS_SYSTEMMEMORY) != 0;
     return surface != nullptr;
+}
+
+Win32DDGraphics* createDDFlipChain(int kind) {
+    IDirectDraw7* directDraw = theWin32DD.directDraw7();
+    if (!directDraw || (kind != kDDFlipPrimary && kind != kDDFlipPrimaryCopy)) return nullptr;
+    auto* graphics = new Win32DDGraphics(kind, 0, 0);
+    graphics->library_ = LoadLibraryA("ddraw.dll");
+    graphics->directDraw_ = directDraw;
+    directDraw->AddRef();
+    DDSURFACEDESC2 description{};
+    description.dwSize = sizeof description;
+    if (!graphics->createSurface() || FAILED(graphics->surface->GetSurfaceDesc(&description))) {
+        const bool noBackBuffer = graphics->front && !graphics->surface;
+        release(graphics);
+        if (noBackBuffer) runtimeError("Failed to get backbuffer surface");
+        return nullptr;
+    }
+    graphics->format = recogniseFormat(description.ddpfPixelFormat, true);
+    graphics->width = static_cast<int>(description.dwWidth);
+    graphics->height = static_cast<int>(description.dwHeight);
+    return graphics;
 }
 
 Win32DDGraphics* createDDGraphics(int kind, int width, int height) {
@@ -83,13 +121,39 @@ Win32DDGraphics* createDDGraphics(int kind, int width, int height) {
 }
 
 void Win32DDGraphics::restore() {
-    if (!surface || surface->IsLost() != DDERR_SURFACELOST) return;
-    if (FAILED(surface->Restore())) {
-        surface->Release();
-        surface = nullptr;
-        createSurface();
+    // A chain is restored through its front, which restores the back buffer too.
+    IDirectDrawSurface7* whole = isChain() ? front : surface;
+    if (!whole || held()) return;
+    const bool lost = whole->IsLost() == DDERR_SURFACELOST ||
+                      (isChain() && surface && surface->IsLost() == DDERR_SURFACELOST);
+    if (!lost) return;
+    if (FAILED(whole->Restore()) || (isChain() && surface && surface->IsLost() == DDERR_SURFACELOST)) {
+        releaseSurfaces();
+        // A chain that cannot be made again stays empty and draws nothing.
+        if (!createSurface()) releaseSurfaces();
     }
+    // The contents are gone: a kind-2 store refreshes its twin from its own
+    // pixels, which system memory kept, before the twin's next use.
     modified = true;
+}
+
+bool Win32DDGraphics::valid() const {
+    if (!surface || surface->IsLost() != DD_OK) return false;
+    return !isChain() || (front && front->IsLost() == DD_OK);
+}
+
+void Win32DDGraphics::present(bool vwait, IDirectDrawClipper* clipper) {
+    if (!isChain() || !front || !surface) return;
+    HRESULT result;
+    if (kind == kDDFlipPrimaryCopy) {
+        if (vwait) directDraw_->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr);
+        front->SetClipper(clipper);
+        result = front->Blt(nullptr, surface, nullptr, DDBLT_WAIT, nullptr);
+        front->SetClipper(nullptr);
+    } else {
+        result = front->Flip(nullptr, vwait ? DDFLIP_WAIT : DDFLIP_WAIT | DDFLIP_NOVSYNC);
+    }
+    if (FAILED(result)) restore();
 }
 
 // ---------------------------------------------------------------- fill and copy
@@ -190,6 +254,7 @@ QXPixelLock Win32DDGraphics::lock() {
         fallback = createPixmap(width, height, QXFormatXRGB8888, 4);
         return fallback->lock();
     }
+    surfaceLocked_ = true;
     lockAddress = static_cast<std::uint8_t*>(description.lpSurface);
     lockPitch = static_cast<int>(description.lPitch);
     return {lockAddress, lockPitch, format};
@@ -203,7 +268,9 @@ void Win32DDGraphics::unlock() {
     } else if (surface) {
         surface->Unlock(nullptr);
     }
+    surfaceLocked_ = false;
     lockAddress = nullptr;
+    restore();  // one lost while locked was left alone until now
 }
 
 HDC Win32DDGraphics::getDC() {
@@ -222,4 +289,5 @@ HDC Win32DDGraphics::getDC() {
 void Win32DDGraphics::releaseDC() {
     if (dc && surface) surface->ReleaseDC(dc);
     dc = nullptr;
+    restore();
 }

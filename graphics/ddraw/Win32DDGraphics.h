@@ -6,7 +6,10 @@
 //
 // Kinds made here: 0, 24-bit system memory; 1, display format in video memory
 // (system memory when that fails); 2, as 0 with a kind-1 twin that serves as
-// the fast source of blits onto display-format surfaces.
+// the fast source of blits onto display-format surfaces; 3, the primary;
+// 4 and 5, a full screen's flipping chain (primary and one back buffer):
+// drawing goes to the back buffer, which 4 flips to the front and 5 copies
+// onto it.
 
 #include <ddraw.h>
 
@@ -48,7 +51,17 @@ public:
     void releaseDC();
 
     // Restores a lost surface (making it anew when it cannot be restored).
+    // A surface held locked or with its DC out is left alone: the program
+    // may still write through the lock's address. It is restored at the
+    // outermost unlock or DC release instead.
     void restore();
+    // Whether the surface (and, for a chain, its front) is there and not lost.
+    bool valid() const;
+
+    // Kinds 4 and 5: shows the back buffer. Kind 4 flips (DDFLIP_WAIT, plus
+    // DDFLIP_NOVSYNC without vwait); kind 5 copies the back buffer onto the
+    // front through `clipper`. Restores the chain when it was lost.
+    void present(bool vwait, IDirectDrawClipper* clipper);
 
     int kind;
     int format = 0;
@@ -56,7 +69,8 @@ public:
     // blitter is a CPU copy too, and a lock costs no transfer.
     bool systemMemory = false;
     bool modified = false;
-    IDirectDrawSurface7* surface = nullptr;
+    IDirectDrawSurface7* surface = nullptr;  // kinds 4, 5: the back buffer
+    IDirectDrawSurface7* front = nullptr;    // kinds 4, 5: the primary of the chain
     Win32DDGraphics* twin = nullptr;  // kind 2: the display-format copy
     HDC dc = nullptr;
     int lockCount = 0;
@@ -68,6 +82,7 @@ public:
 
 private:
     friend Win32DDGraphics* createDDGraphics(int kind, int width, int height);
+    friend Win32DDGraphics* createDDFlipChain(int kind);
     Win32DDGraphics(int kind, int width, int height);
     bool createSurface();
     // The store to blit from onto this one: the twin of a kind-2 source when
@@ -75,7 +90,12 @@ private:
     Win32DDGraphics* blitSourceFor(Win32DDGraphics* source);
     bool blitFrom(Win32DDGraphics* source, int x, int y, int w, int h, int sourceX, int sourceY, bool masked);
     bool busy() const { return lockCount > 0 || dc != nullptr; }
+    // The surface's memory is out to a lock or a DC.
+    bool held() const { return surfaceLocked_ || dc != nullptr; }
+    bool isChain() const { return kind == kDDFlipPrimary || kind == kDDFlipPrimaryCopy; }
+    void releaseSurfaces();
 
+    bool surfaceLocked_ = false;
     IDirectDraw7* directDraw_ = nullptr;  // counted while the surface lives
     HMODULE library_ = nullptr;           // ddraw.dll, loaded once more while the surface lives
 };
@@ -84,3 +104,9 @@ private:
 // the display's size whatever size is asked) (count 1). Stops with "Failed to
 // create DirectDraw surface" when DirectDraw is not running or refuses it.
 Win32DDGraphics* createDDGraphics(int kind, int width, int height);
+
+// A flipping chain (kind 4 or 5) of the display's size, or null when the
+// driver offers none (no exclusive mode, no flipping). Stops with "Failed to
+// get backbuffer surface" when the chain is made but its back buffer cannot
+// be had. The display's other primary must have been released first.
+Win32DDGraphics* createDDFlipChain(int kind);

@@ -61,11 +61,14 @@ public:
 
     static void setRamp(const QXGammaTable& table, bool calibrate) {
         Win32DDGraphics* primary = theWin32DDScreenDriver.primary();
-        if (!primary || !primary->surface) return;
+        if (primary) setRamp(table, calibrate, primary->surface);
+    }
+    static void setRamp(const QXGammaTable& table, bool calibrate, IDirectDrawSurface7* surface) {
+        if (!surface) return;
         static constexpr GUID kGammaControl = {
             0x69C11C3E, 0xB46B, 0x11D1, {0xAD, 0x7A, 0x00, 0xC0, 0x4F, 0xC2, 0x9B, 0x4E}};
         IDirectDrawGammaControl* control = nullptr;
-        if (FAILED(primary->surface->QueryInterface(kGammaControl, reinterpret_cast<void**>(&control))) || !control)
+        if (FAILED(surface->QueryInterface(kGammaControl, reinterpret_cast<void**>(&control))) || !control)
             return;
         constexpr DWORD kCalibrate = 1;  // DDSGR_CALIBRATE, absent from the headers here
         DDGAMMARAMP ramp;
@@ -84,11 +87,15 @@ private:
 };
 
 // A full-screen display mode in exclusive mode: a pop-up window over the
-// whole display, a back buffer in the display format copied onto the
-// primary at each flip.
+// whole display and, where the driver offers one, a flipping chain whose back
+// buffer the program draws on (flipped, or copied onto the front in copy
+// mode). Without one (Wine under a plain X server, see docs/wine-notes.md) a
+// back buffer in the display format is copied onto the primary at each flip.
 class Win32DDFullScreen : public Win32Screen {
 public:
     ~Win32DDFullScreen() override {
+        releaseInterface(clipper_);
+        release(chain_);
         release(back_);
         if (exclusive == this) {
             exclusive = nullptr;
@@ -103,16 +110,33 @@ public:
         flags_ = flags;
         if (!createWindow(WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, width, height)) return false;
         activate(width, height, format);
+        if (flags & kScreenFlipping) {
+            // One primary per DirectDraw object: the desktop's goes first.
+            theWin32DDScreenDriver.releasePrimary();
+            chain_ = createDDFlipChain((flags & kScreenCopyFlip) ? kDDFlipPrimaryCopy : kDDFlipPrimary);
+        }
+        if (chain_) {
+            if (chain_->kind == kDDFlipPrimaryCopy && !(clipper_ = createClipperFor(hwnd())))
+                runtimeError("Failed to create DD clipper");
+            chain_->fill(0, 0, chain_->width, chain_->height, 0xFF000000);
+            return true;
+        }
         back_ = createDDGraphics(kDDDisplay, width, height);
         back_->fill(0, 0, width, height, 0xFF000000);
         return true;
     }
 
-    QXGraphics* graphics() override { return back_; }
+    QXGraphics* graphics() override { return chain_ ? chain_ : back_; }
     void flip(bool vwait) override {
+        if (chain_) {
+            theWin32DDGrDriver2D.settle();  // plots may still hold the back buffer's lock
+            if (vwait) waitOutsideVerticalBlank(directDraw());
+            chain_->present(vwait, clipper_);
+            return;
+        }
         Win32DDGraphics* primary = theWin32DDScreenDriver.primary();
         if (!primary || !primary->surface || !back_ || !back_->surface) return;
-        theWin32DDGrDriver2D.settle();  // plots may still hold the back buffer's lock
+        theWin32DDGrDriver2D.settle();
         if (vwait) waitOutsideVerticalBlank(directDraw());
         if (vwait && (flags_ & kScreenCopyFlip)) directDraw()->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr);
         RECT whole{0, 0, back_->width, back_->height};
@@ -121,18 +145,24 @@ public:
             back_->restore();
         }
     }
-    void updateGamma(bool calibrate) override { Win32DDVirtualScreen::setRamp(gamma, calibrate); }
+    void updateGamma(bool calibrate) override {
+        if (chain_) Win32DDVirtualScreen::setRamp(gamma, calibrate, chain_->front);
+        else Win32DDVirtualScreen::setRamp(gamma, calibrate);
+    }
     bool surfaceValid() override {
+        if (chain_) return chain_->valid();
         Win32DDGraphics* primary = theWin32DDScreenDriver.primary();
         return primary && primary->surface && primary->surface->IsLost() == DD_OK;
     }
+    // Whether the screen shows through a real flipping chain.
+    bool flipsChain() const { return chain_ != nullptr; }
 
 protected:
     void paint() override {
-        if (exclusive == this && !minimized()) {
-            if (!surfaceValid()) restoreSurfaces();
-            else flip(false);
-        }
+        if (exclusive != this || minimized()) return;
+        if (!surfaceValid()) restoreSurfaces();
+        // A real flip would swap the pages; only a copy repeats the frame.
+        else if (!chain_ || chain_->kind == kDDFlipPrimaryCopy) flip(false);
     }
 
 private:
@@ -155,14 +185,20 @@ private:
     // Bounded: a display that never settles must not hang the program.
     void restoreSurfaces() {
         for (int attempt = 0; attempt < kRestoreAttempts && !surfaceValid(); ++attempt) {
-            if (Win32DDGraphics* primary = theWin32DDScreenDriver.primary()) primary->restore();
-            if (back_) back_->restore();
+            if (chain_) {
+                chain_->restore();
+            } else {
+                if (Win32DDGraphics* primary = theWin32DDScreenDriver.primary()) primary->restore();
+                if (back_) back_->restore();
+            }
             Sleep(1);
         }
     }
 
     static inline Win32DDFullScreen* exclusive = nullptr;
+    Win32DDGraphics* chain_ = nullptr;
     Win32DDGraphics* back_ = nullptr;
+    IDirectDrawClipper* clipper_ = nullptr;
     int flags_ = 0;
 };
 
@@ -200,6 +236,14 @@ void Win32DDScreenDriver::shutdown() {
 void Win32DDScreenDriver::listModes() {
     modes.clear();
     directDraw()->EnumDisplayModes(0, nullptr, &modes, &addMode);
+}
+
+void Win32DDScreenDriver::releasePrimary() {
+    // A desktop buffer the program keeps holds the primary too: it stays
+    // then, and the full screen copies onto it instead of flipping.
+    if (!thePrimary || thePrimary->refCount > 1) return;
+    release(thePrimary);
+    thePrimary = nullptr;
 }
 
 Win32DDGraphics* Win32DDScreenDriver::primary() {

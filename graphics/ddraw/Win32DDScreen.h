@@ -26,6 +26,10 @@ public:
     // windowed screen and canvas as the target of their flips; null when
     // DirectDraw gives none.
     Win32DDGraphics* primary();
+    // Lets the desktop's primary go, so that a full screen can make its
+    // flipping chain (DirectDraw allows one primary), unless something else
+    // holds it; primary() makes it again when next asked.
+    void releasePrimary();
 
 private:
     void listModes();

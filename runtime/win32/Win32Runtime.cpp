@@ -8,15 +8,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "runtime/QXError.h"
 #include "runtime/QXModule.h"
+#include "runtime/QXObject.h"
 #include "runtime/QXRegistry.h"
 
 namespace {
 volatile int state = kStateIdle;
 std::jmp_buf* endJump = nullptr;
 std::string commandLineText;
+QXObject* commandLineObject = nullptr;
 QXProgramStackHook programStackHook = nullptr;
 QXProgramEndedHook programEndedHook = nullptr;
 QXInternalErrorHook internalErrorHook = nullptr;
@@ -39,6 +42,10 @@ void runProgram(void* entry, const char* commandLine) {
 
 int executionState() { return state; }
 const std::string& programCommandLine() { return commandLineText; }
+QXObject* programCommandLineObject() { return commandLineObject; }
+void setProgramCommandLineObject(QXObject* object) {
+    release(std::exchange(commandLineObject, object));
+}
 
 void setProgramStackHook(QXProgramStackHook hook) { programStackHook = hook; }
 void setProgramEndedHook(QXProgramEndedHook hook) { programEndedHook = hook; }
@@ -84,6 +91,7 @@ void Runtime::execute(void* entry, const char* commandLine, QXDebugger* debugger
     }, &program);
     state = kStateEnding;
     commandLineText.clear();
+    setProgramCommandLineObject(nullptr);
     runProgramEndedHook();
     moduleList().stopDriverModules();
     moduleList().stopPlainModules();

@@ -133,3 +133,52 @@ TEST(GuiRequesters, MessageBoxesAndChoosersAnsweredFromOutside) {
     EXPECT_EQ(run.messageBoxes[0].caption, run.messageBoxes[3].caption);
     EXPECT_EQ(run.messageBoxes[5].caption, "Save as");
 }
+
+// Every flag word the message box commands use, each box answered with a
+// button of its own (or its close box), and what the command then returned.
+TEST(GuiRequesters, MessageBoxFlagWordsAndAnswers) {
+    constexpr int OK = 1, Cancel = 2, Yes = 6, No = 7, Close = kAnswerCloseBox;
+    struct Box {
+        const char* text;
+        long style;
+        int answer;
+        const char* printed;  // the program's line after the box
+    } boxes[] = {
+        {"notify plain", 0x40040, OK, "notify plain"},
+        {"notify plain closed", 0x40040, Close, "notify plain closed"},
+        {"notify serious", 0x40030, OK, "notify serious"},
+        {"confirm plain", 0x40041, OK, "confirm plain 1"},
+        {"confirm plain", 0x40041, Cancel, "confirm plain 0"},
+        {"confirm plain", 0x40041, Close, "confirm plain 0"},
+        {"confirm serious", 0x40031, OK, "confirm serious 1"},
+        {"confirm serious", 0x40031, Cancel, "confirm serious 0"},
+        {"confirm 256", 0x40041, OK, "confirm 256 1"},
+        {"proceed plain", 0x40043, Yes, "proceed plain 1"},
+        {"proceed plain", 0x40043, No, "proceed plain 0"},
+        {"proceed plain", 0x40043, Cancel, "proceed plain -1"},
+        {"proceed plain", 0x40043, Close, "proceed plain -1"},
+        {"proceed serious", 0x40033, Yes, "proceed serious 1"},
+        {"proceed serious", 0x40033, No, "proceed serious 0"},
+        {"proceed serious", 0x40033, Cancel, "proceed serious -1"},
+        // The runtime error box: no icon, OK, foreground and topmost.
+        {"stopped here", 0x50000, OK, nullptr},
+    };
+    QXRunOptions options;
+    options.messageBoxStyles = true;
+    std::string expected;
+    for (const Box& box : boxes) {
+        options.answers.push_back(box.answer);
+        if (box.printed) expected += std::string(box.printed) + "\n";
+    }
+    QXRunResult run = runBound("gui_message_boxes", options);
+    EXPECT_FALSE(run.timedOut) << describe(run);
+    EXPECT_EQ(run.output, expected) << describe(run);
+    ASSERT_EQ(run.messageBoxes.size(), std::size(boxes)) << describe(run);
+    for (std::size_t i = 0; i < std::size(boxes); ++i) {
+        const QXMessageBoxSeen& seen = run.messageBoxes[i];
+        EXPECT_EQ(seen.text, boxes[i].text) << i;
+        EXPECT_EQ(seen.caption, "gui_message_boxes") << i;
+        EXPECT_EQ(seen.style, boxes[i].style) << i << " " << seen.text;
+        EXPECT_EQ(seen.answer, boxes[i].answer) << i << " " << seen.text;
+    }
+}

@@ -91,7 +91,12 @@ TEST(StandAlone, CommandLineSplitting) {
 }
 
 TEST(StandAlone, LoaderFailuresShowABoxAndExitWithMinusOne) {
-    expectLoaderBox(runProgram(buildPath("bin/runtime.exe")), "Can't find resource");
+    QXRunOptions styles;
+    styles.messageBoxStyles = true;
+    QXRunResult missing = runProgram(buildPath("bin/runtime.exe"), styles);
+    expectLoaderBox(missing, "Can't find resource");
+    ASSERT_EQ(missing.messageBoxes.size(), 1u);
+    EXPECT_EQ(missing.messageBoxes[0].style, 0) << "MB_OK, no icon";
     expectLoaderBox(runBound("unknown_symbol"), "Can't find symbol: _fPrint");
 
     std::vector<char> illegal;
@@ -153,4 +158,18 @@ TEST(TestHost, VersionAndRegistryListing) {
     std::string line = counts.substr(0, counts.find('\n') + 1);
     EXPECT_EQ(counts.substr(0, 2 * line.size()), line + line);
     EXPECT_NE(run.output.find("value End found"), std::string::npos);
+}
+
+TEST(CommandLineString, OneObjectForTheRunWithAReferencePerCall) {
+    QXRunOptions options;
+    options.arguments = {"-x", "y"};
+    QXRunResult bound = runBound("system_command_line", options);
+    // The runner quotes the program path: the blank after it stays.
+    EXPECT_EQ(bound.output, "same 1 refs 2 3 2 | -x y|\n") << describe(bound);
+    QXRunResult hosted = runHosted("system_command_line", "-x", "y");
+    EXPECT_EQ(hosted.output, "same 1 refs 2 3 2 |-x y|\nexecute returned\n") << describe(hosted);
+    // No arguments: the shared empty string, still one object for the run.
+    QXRunResult empty = runHosted("system_command_line");
+    EXPECT_EQ(empty.output.substr(0, 7), "same 1 ") << describe(empty);
+    EXPECT_NE(empty.output.find("||\n"), std::string::npos) << describe(empty);
 }

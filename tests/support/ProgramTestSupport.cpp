@@ -30,7 +30,8 @@ std::string bindImage(const std::string& imageFile, const std::string& outputExe
 std::string describe(const QXRunResult& result) {
     std::string text = "--- output ---\n" + result.output;
     for (const QXMessageBoxSeen& box : result.messageBoxes)
-        text += "--- message box: " + box.caption + " | " + box.text + "\n";
+        text += "--- message box: " + box.caption + " | " + box.text + " | style " + std::to_string(box.style) +
+                " | answer " + std::to_string(box.answer) + "\n";
     text += "--- exit code " + std::to_string(static_cast<long>(result.exitCode));
     if (result.timedOut) text += ", timed out";
     if (!result.started) text += ", not started: " + result.error;

@@ -1,6 +1,7 @@
 // DirectDraw surfaces as Wine provides them: the formats of the three
 // off-screen kinds, nested locks, the twin of kind 2, colour keys in the
-// surfaces' own blits, and fill and copy results equal to the portable rules.
+// surfaces' own blits, fill and copy results equal to the portable rules, and
+// lost surfaces (through a double) restored, never under a lock.
 
 #include <gtest/gtest.h>
 
@@ -136,4 +137,187 @@ TEST_F(DirectDrawRunning, WineBlitterTakesColourKeysOnBothKinds) {
         EXPECT_EQ(got[2] & 0xFFFFFF, 0xFFFFFFu) << "kind " << kind;
         release(source), release(target);
     }
+}
+
+// ---------------------------------------------------------------- lost surfaces
+
+namespace {
+// Wine loses surfaces only around display changes; this double stands in
+// front of a real surface and is lost on demand: every drawing call then
+// fails with DDERR_SURFACELOST until Restore, which succeeds unless told to
+// fail (the runtime must then make the surface anew).
+class LosableSurface : public IDirectDrawSurface7 {
+public:
+    explicit LosableSurface(IDirectDrawSurface7* inner, int* released) : inner_(inner), released_(released) {
+        all().push_back(this);
+    }
+    bool lost = false;
+    bool restoreFails = false;
+    int restores = 0;
+
+    STDMETHOD_(HRESULT, QueryInterface)(REFIID riid, void** out) override { return inner_->QueryInterface(riid, out); }
+    STDMETHOD_(ULONG, AddRef)() override { return ++count_; }
+    STDMETHOD_(ULONG, Release)() override {
+        if (--count_ > 0) return count_;
+        inner_->Release();
+        ++*released_;
+        delete this;
+        return 0;
+    }
+    STDMETHOD(Blt)(LPRECT to, LPDIRECTDRAWSURFACE7 source, LPRECT from, DWORD flags, LPDDBLTFX fx) override {
+        if (lost) return DDERR_SURFACELOST;
+        // Wine's own surfaces carry no C++ type information: look the source up.
+        if (auto* fake = find(source)) {
+            if (fake->lost) return DDERR_SURFACELOST;
+            source = fake->inner_;
+        }
+        return inner_->Blt(to, source, from, flags, fx);
+    }
+    STDMETHOD(Flip)(LPDIRECTDRAWSURFACE7 target, DWORD flags) override {
+        return lost ? DDERR_SURFACELOST : inner_->Flip(target, flags);
+    }
+    STDMETHOD(GetDC)(HDC* dc) override { return lost ? DDERR_SURFACELOST : inner_->GetDC(dc); }
+    STDMETHOD(IsLost)() override { return lost ? DDERR_SURFACELOST : DD_OK; }
+    STDMETHOD(Lock)(LPRECT rect, LPDDSURFACEDESC2 desc, DWORD flags, HANDLE event) override {
+        return lost ? DDERR_SURFACELOST : inner_->Lock(rect, desc, flags, event);
+    }
+    STDMETHOD(Restore)() override {
+        ++restores;
+        if (restoreFails) return DDERR_WRONGMODE;
+        lost = false;
+        return DD_OK;
+    }
+#define QX_FORWARD(name, params, args) \
+    STDMETHOD(name) params override { return inner_->name args; }
+    QX_FORWARD(AddAttachedSurface, (LPDIRECTDRAWSURFACE7 s), (s))
+    QX_FORWARD(AddOverlayDirtyRect, (LPRECT r), (r))
+    QX_FORWARD(BltBatch, (LPDDBLTBATCH b, DWORD n, DWORD f), (b, n, f))
+    QX_FORWARD(BltFast, (DWORD x, DWORD y, LPDIRECTDRAWSURFACE7 s, LPRECT r, DWORD t), (x, y, s, r, t))
+    QX_FORWARD(DeleteAttachedSurface, (DWORD f, LPDIRECTDRAWSURFACE7 s), (f, s))
+    QX_FORWARD(EnumAttachedSurfaces, (LPVOID c, LPDDENUMSURFACESCALLBACK7 cb), (c, cb))
+    QX_FORWARD(EnumOverlayZOrders, (DWORD f, LPVOID c, LPDDENUMSURFACESCALLBACK7 cb), (f, c, cb))
+    QX_FORWARD(GetAttachedSurface, (LPDDSCAPS2 c, LPDIRECTDRAWSURFACE7* s), (c, s))
+    QX_FORWARD(GetBltStatus, (DWORD f), (f))
+    QX_FORWARD(GetCaps, (LPDDSCAPS2 c), (c))
+    QX_FORWARD(GetClipper, (LPDIRECTDRAWCLIPPER* c), (c))
+    QX_FORWARD(GetColorKey, (DWORD f, LPDDCOLORKEY k), (f, k))
+    QX_FORWARD(GetFlipStatus, (DWORD f), (f))
+    QX_FORWARD(GetOverlayPosition, (LPLONG x, LPLONG y), (x, y))
+    QX_FORWARD(GetPalette, (LPDIRECTDRAWPALETTE* p), (p))
+    QX_FORWARD(GetPixelFormat, (LPDDPIXELFORMAT p), (p))
+    QX_FORWARD(GetSurfaceDesc, (LPDDSURFACEDESC2 d), (d))
+    QX_FORWARD(Initialize, (LPDIRECTDRAW dd, LPDDSURFACEDESC2 d), (dd, d))
+    QX_FORWARD(ReleaseDC, (HDC dc), (dc))
+    QX_FORWARD(SetClipper, (LPDIRECTDRAWCLIPPER c), (c))
+    QX_FORWARD(SetColorKey, (DWORD f, LPDDCOLORKEY k), (f, k))
+    QX_FORWARD(SetOverlayPosition, (LONG x, LONG y), (x, y))
+    QX_FORWARD(SetPalette, (LPDIRECTDRAWPALETTE p), (p))
+    QX_FORWARD(Unlock, (LPRECT r), (r))
+    QX_FORWARD(UpdateOverlay, (LPRECT a, LPDIRECTDRAWSURFACE7 s, LPRECT b, DWORD f, LPDDOVERLAYFX fx), (a, s, b, f, fx))
+    QX_FORWARD(UpdateOverlayDisplay, (DWORD f), (f))
+    QX_FORWARD(UpdateOverlayZOrder, (DWORD f, LPDIRECTDRAWSURFACE7 s), (f, s))
+    QX_FORWARD(GetDDInterface, (LPVOID* dd), (dd))
+    QX_FORWARD(PageLock, (DWORD f), (f))
+    QX_FORWARD(PageUnlock, (DWORD f), (f))
+    QX_FORWARD(SetSurfaceDesc, (LPDDSURFACEDESC2 d, DWORD f), (d, f))
+    QX_FORWARD(SetPrivateData, (REFGUID t, LPVOID d, DWORD n, DWORD f), (t, d, n, f))
+    QX_FORWARD(GetPrivateData, (REFGUID t, LPVOID d, LPDWORD n), (t, d, n))
+    QX_FORWARD(FreePrivateData, (REFGUID t), (t))
+    QX_FORWARD(GetUniquenessValue, (LPDWORD v), (v))
+    QX_FORWARD(ChangeUniquenessValue, (), ())
+    QX_FORWARD(SetPriority, (DWORD p), (p))
+    QX_FORWARD(GetPriority, (LPDWORD p), (p))
+    QX_FORWARD(SetLOD, (DWORD l), (l))
+    QX_FORWARD(GetLOD, (LPDWORD l), (l))
+#undef QX_FORWARD
+
+private:
+    virtual ~LosableSurface() { std::erase(all(), this); }
+    static std::vector<LosableSurface*>& all() {
+        static std::vector<LosableSurface*> doubles;
+        return doubles;
+    }
+    static LosableSurface* find(IDirectDrawSurface7* surface) {
+        for (LosableSurface* fake : all())
+            if (static_cast<IDirectDrawSurface7*>(fake) == surface) return fake;
+        return nullptr;
+    }
+    IDirectDrawSurface7* inner_;
+    int* released_;
+    ULONG count_ = 1;
+};
+
+// Puts the double in front of the store's surface (taking its reference).
+LosableSurface* makeLosable(Win32DDGraphics& g, int* released) {
+    auto* fake = new LosableSurface(g.surface, released);
+    g.surface = fake;
+    return fake;
+}
+
+void expectAll(QXGraphics& g, QXColour colour, const char* step) {
+    std::vector<QXColour> seen = colours(g);
+    int wrong = 0;
+    for (QXColour c : seen) wrong += (c & 0xFFFFFF) != (colour & 0xFFFFFF);
+    EXPECT_EQ(wrong, 0) << step;
+}
+}  // namespace
+
+TEST_F(DirectDrawRunning, LostSurfacesAreRestoredAndNeverUnderALock) {
+    int released = 0;
+    Win32DDGraphics* display = surfaceOf(kDDDisplay, 8, 6);
+    Win32DDGraphics* image = surfaceOf(kDDSystem24WithTwin, 8, 6);
+    ASSERT_TRUE(display && image && image->twin);
+
+    // A fill on a lost surface restores it and fills again.
+    LosableSurface* fake = makeLosable(*display, &released);
+    fake->lost = true;
+    display->fill(0, 0, 8, 6, 0xFF102030);
+    EXPECT_EQ(fake->restores, 1);
+    expectAll(*display, 0xFF102030, "fill after restore");
+
+    // The twin of an image lost (video memory): the blit restores it and
+    // fills it again from the image's own pixels, which system memory kept.
+    image->fill(0, 0, 8, 6, 0xFF405060);
+    display->copy(0, 0, 8, 6, image, 0, 0, 0);  // the twin is now up to date
+    LosableSurface* twin = makeLosable(*image->twin, &released);
+    twin->lost = true;
+    display->fill(0, 0, 8, 6, 0xFF000000);
+    display->copy(0, 0, 8, 6, image, 0, 0, 0);
+    EXPECT_EQ(twin->restores, 1);
+    expectAll(*display, 0xFF405060, "blit from a restored twin");
+
+    // Lost while the program holds it locked, with a restore that fails (the
+    // surface must be made anew): nothing is released under the lock, whose
+    // address the program may still write through; the outermost unlock
+    // makes the new surface.
+    QXPixelLock held = display->lock();
+    ASSERT_NE(held.pixels, nullptr);
+    fake->lost = true;
+    fake->restoreFails = true;
+    display->restore();  // as the screen driver does on every use of the primary
+    display->lock();     // nested
+    display->unlock();
+    EXPECT_EQ(display->surface, static_cast<IDirectDrawSurface7*>(fake)) << "replaced under the program's lock";
+    EXPECT_EQ(released, 0);
+    display->unlock();
+    EXPECT_EQ(released, 1) << "the lost surface goes at the last unlock";
+    EXPECT_NE(display->surface, nullptr);
+    EXPECT_NE(display->surface, static_cast<IDirectDrawSurface7*>(fake));
+    display->fill(0, 0, 8, 6, 0xFF0000FF);
+    expectAll(*display, 0xFF0000FF, "the new surface draws");
+
+    // The same with the device context out: text may still be drawing.
+    fake = makeLosable(*display, &released);
+    HDC dc = display->getDC();
+    ASSERT_NE(dc, nullptr);
+    fake->lost = true;
+    fake->restoreFails = true;
+    display->restore();
+    EXPECT_EQ(released, 1) << "replaced while its DC was out";
+    display->releaseDC();
+    EXPECT_EQ(released, 2);
+
+    release(display);
+    release(image);
+    EXPECT_EQ(released, 3) << "the twin's double goes with the image";
 }

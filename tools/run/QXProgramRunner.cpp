@@ -11,6 +11,8 @@
 #include <thread>
 #include <utility>
 
+#include "tools/run/QXMessageBoxSpy.h"
+
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 #pragma GCC diagnostic ignored "-Wunused-function"
@@ -28,7 +30,6 @@ constexpr DWORD kRedismissMs = 1000;
 // other processes may hold the pipe open, so end of file may never come.
 constexpr DWORD kDrainGraceMs = 300;
 constexpr DWORD kPipeBufferBytes = 64 * 1024;
-constexpr int kMessageBoxTextId = 0xFFFF;
 constexpr UINT kTimedOutExitCode = 124;
 
 class Handle {
@@ -205,16 +206,29 @@ public:
         const char* application = isFile(program) ? program.c_str() : nullptr;
         const char* directory = options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str();
         PROCESS_INFORMATION info{};
-        if (!CreateProcessA(application, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, directory, &startup,
-                            &info)) {
+        // With the spy, the program waits until it is hooked, so that no early box escapes it.
+        const DWORD creation = options.messageBoxStyles ? CREATE_SUSPENDED : 0;
+        if (!CreateProcessA(application, commandLine.data(), nullptr, nullptr, TRUE, creation, nullptr, directory,
+                            &startup, &info)) {
             error = lastErrorText(("cannot start " + program).c_str());
             return false;
         }
         process_ = Handle(info.hProcess);
-        CloseHandle(info.hThread);
         processId_ = info.dwProcessId;
+        if (options.messageBoxStyles) {
+            spy_ = hookMessageBoxSpy(info.dwThreadId);
+            ResumeThread(info.hThread);
+        }
+        CloseHandle(info.hThread);
         return true;
     }
+
+    ~ProcessTree() {
+        if (spy_) UnhookWindowsHookEx(spy_);
+    }
+    ProcessTree() = default;
+    ProcessTree(const ProcessTree&) = delete;
+    ProcessTree& operator=(const ProcessTree&) = delete;
 
     HANDLE process() const { return process_.get(); }
 
@@ -272,8 +286,24 @@ public:
     }
 
 private:
+    // The spy sits beside the module that runs us (qxrun, or a test program);
+    // without it, styles are simply not recorded.
+    static HHOOK hookMessageBoxSpy(DWORD threadId) {
+        static HMODULE spy = [] {
+            char path[MAX_PATH] = {};
+            DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+            std::string file(path, n);
+            file = file.substr(0, file.find_last_of("\\/") + 1) + kMessageBoxSpyDll;
+            return LoadLibraryA(file.c_str());
+        }();
+        if (!spy) return nullptr;
+        auto proc = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(spy, kMessageBoxSpyProc)));
+        return proc ? SetWindowsHookExA(WH_CALLWNDPROC, proc, spy, threadId) : nullptr;
+    }
+
     Handle process_;
     DWORD processId_ = 0;
+    HHOOK spy_ = nullptr;
 };
 
 // ------------------------------------------------------------------ windows
@@ -351,10 +381,12 @@ QXMessageBoxSeen readDialog(HWND dialog) {
     char caption[1024] = {};
     GetWindowTextA(dialog, caption, sizeof caption);
     seen.caption = caption;
-    if (HWND textControl = GetDlgItem(dialog, kMessageBoxTextId)) seen.text = windowText(textControl);
+    if (HWND textControl = GetDlgItem(dialog, kMessageBoxTextControl)) seen.text = windowText(textControl);
     if (seen.text.empty()) EnumChildWindows(dialog, findStaticText, reinterpret_cast<LPARAM>(&seen.text));
     seen.caption = withoutCarriageReturns(seen.caption);
     seen.text = withoutCarriageReturns(seen.text);
+    auto style = reinterpret_cast<ULONG_PTR>(GetPropA(dialog, kMessageBoxStyleProperty));
+    if (style & kMessageBoxStyleTag) seen.style = static_cast<long>(style & ~kMessageBoxStyleTag);
     return seen;
 }
 
@@ -366,9 +398,13 @@ BOOL CALLBACK findPushButton(HWND child, LPARAM parameter) {
     return FALSE;
 }
 
+void pressButton(HWND dialog, int button) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+}
+
 // Answers a dialog as a person pressing Enter would: with its default button,
-// else its first push button, else by closing it.
-void dismissDialog(HWND dialog) {
+// else its first push button, else by closing it. Returns the answer given.
+int dismissDialog(HWND dialog) {
     int button = 0;
     DWORD_PTR defaultId = 0;
     if (SendMessageTimeoutA(dialog, DM_GETDEFID, 0, 0, SMTO_ABORTIFHUNG, 500, &defaultId) &&
@@ -378,15 +414,28 @@ void dismissDialog(HWND dialog) {
     }
     if (!button) EnumChildWindows(dialog, findPushButton, reinterpret_cast<LPARAM>(&button));
     if (button)
-        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+        pressButton(dialog, button);
     else
         PostMessageA(dialog, WM_CLOSE, 0, 0);
+    return button;
+}
+
+// Answers with the button asked for, or the close box; returns the answer given.
+int answerDialog(HWND dialog, int answer) {
+    HWND control = answer == kAnswerCloseBox ? nullptr : GetDlgItem(dialog, answer);
+    if (control && IsWindowVisible(control) && IsWindowEnabled(control)) {
+        pressButton(dialog, answer);
+        return answer;
+    }
+    PostMessageA(dialog, WM_CLOSE, 0, 0);
+    return answer == kAnswerCloseBox ? kAnswerCloseBox : kAnswerMissing;
 }
 
 // Records each dialog once and sees that it goes away.
 class DialogCloser {
 public:
+    explicit DialogCloser(std::vector<int> answers) : answers_(std::move(answers)) {}
+
     void handle(const std::vector<HWND>& dialogs, std::vector<QXMessageBoxSeen>& seen) {
         std::erase_if(handled_, [](const Handled& entry) { return !IsWindow(entry.window); });
         DWORD now = GetTickCount();
@@ -395,7 +444,8 @@ public:
                                       [&](const Handled& entry) { return entry.window == dialog; });
             if (known == handled_.end()) {
                 seen.push_back(readDialog(dialog));
-                dismissDialog(dialog);
+                seen.back().answer = nextAnswer_ < answers_.size() ? answerDialog(dialog, answers_[nextAnswer_++])
+                                                                   : dismissDialog(dialog);
                 handled_.push_back({dialog, now});
             } else if (now - known->dismissedAt > kRedismissMs) {
                 PostMessageA(dialog, WM_CLOSE, 0, 0);
@@ -410,6 +460,8 @@ private:
         DWORD dismissedAt;
     };
     std::vector<Handled> handled_;
+    std::vector<int> answers_;
+    std::size_t nextAnswer_ = 0;
 };
 
 // ------------------------------------------------------------------ screenshots
@@ -520,7 +572,7 @@ private:
 
 void watchUntilExit(ProcessTree& processes, const QXRunOptions& options, QXRunResult& result) {
     Deadline deadline(options.timeoutMs);
-    DialogCloser dialogs;
+    DialogCloser dialogs(options.answers);
     Screenshots screenshots(options.screenshotFile);
     for (;;) {
         bool exited = WaitForSingleObject(processes.process(), kPollMs) == WAIT_OBJECT_0;

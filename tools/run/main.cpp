@@ -1,7 +1,10 @@
-// qxrun [--timeout MS] [--screenshot FILE.png] [--input TEXT] PROGRAM [ARGS...] | --version
-// Runs a program, closing any message box it shows, then prints its output,
-// one line per message box and its exit code. Returns the program's exit code,
-// 124 when it had to be stopped.
+// qxrun [--timeout MS] [--screenshot FILE.png] [--input TEXT] [--answer ID]... [--styles 1] PROGRAM [ARGS...]
+// qxrun --version
+// Runs a program, answering every message box it shows (with the button ids
+// given by --answer in turn, 0 for the close box, then with the default
+// button), then prints its output, one line per message box (caption, text,
+// style word with --styles 1, answer) and its exit code. Returns the
+// program's exit code, 124 when it had to be stopped.
 #include <fcntl.h>
 #include <io.h>
 
@@ -39,7 +42,8 @@ std::string quoted(const std::string& argument) {
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: qxrun [--timeout MS] [--screenshot FILE.png] [--input TEXT] PROGRAM [ARGS...]\n");
+    std::fprintf(stderr, "usage: qxrun [--timeout MS] [--screenshot FILE.png] [--input TEXT] [--answer ID]... [--styles 1] PROGRAM "
+                         "[ARGS...]\n");
     return kUsageStatus;
 }
 
@@ -61,6 +65,10 @@ int main(int argc, char** argv) {
             options.screenshotFile = argv[++i];
         else if (option == "--input")
             options.input = argv[++i];
+        else if (option == "--answer")
+            options.answers.push_back(std::atoi(argv[++i]));
+        else if (option == "--styles")
+            options.messageBoxStyles = std::atoi(argv[++i]) != 0;
         else
             return usage();
     }
@@ -77,8 +85,12 @@ int main(int argc, char** argv) {
     _setmode(_fileno(stdout), _O_BINARY);
     std::fwrite(result.output.data(), 1, result.output.size(), stdout);
     if (!result.output.empty() && result.output.back() != '\n') std::fputc('\n', stdout);
-    for (const QXMessageBoxSeen& box : result.messageBoxes)
-        std::printf("messagebox: %s | %s\n", box.caption.c_str(), box.text.c_str());
+    for (const QXMessageBoxSeen& box : result.messageBoxes) {
+        char style[16] = "none";
+        if (box.style >= 0) std::snprintf(style, sizeof style, "0x%lX", static_cast<unsigned long>(box.style));
+        std::printf("messagebox: %s | %s | style %s | answer %d\n", box.caption.c_str(), box.text.c_str(), style,
+                    box.answer);
+    }
     if (result.timedOut) std::printf("timed out after %u ms\n", options.timeoutMs);
     int exitCode = static_cast<int>(result.exitCode);
     std::printf("exit code: %d\n", exitCode);
