@@ -1,0 +1,52 @@
+/* Creates and frees images, banks, gadgets and sounds COUNT times each
+   ("soak_objects COUNT SOUNDFILE"), printing the process's figures after a
+   warm-up of a tenth of the run, halfway and at the end, then whether they
+   stayed flat (tools/include/qxfigures.h). */
+#include "qxfigures.h"
+#include "qxprog.h"
+#include "qxtest.h"
+
+/* The next word of `at`, or the next quoted text without its quotes. */
+static const char* nextWord(const char* at, char* word, int size) {
+    int n = 0;
+    while (*at == ' ') ++at;
+    const char end = *at == '"' ? *at++ : ' ';
+    while (*at && *at != end && n < size - 1) word[n++] = *at++;
+    if (*at == '"') ++at;
+    word[n] = 0;
+    return at;
+}
+
+static void cycle(int window, QXString* soundFile, QXString* caption) {
+    FreeImage(CreateImage(32, 32, 1, 2));
+    FreeBank(CreateBank(256));
+    FreeGadget(CreateButton(caption, 4, 4, 80, 24, window, 1));
+    int sound = LoadSound(soundFile);
+    if (!sound) RuntimeError(text("the sound did not load"));
+    FreeSound(sound);
+}
+
+void qxmain(void) {
+    char word[260];
+    qxFiguresBind();
+    const char* args = nextWord(_qxStrToCStr(CommandLine()), word, sizeof word);
+    int count = 0;
+    for (const char* digit = word; *digit >= '0' && *digit <= '9'; ++digit) count = count * 10 + (*digit - '0');
+    nextWord(args, word, sizeof word);
+    if (count < 20 || !word[0]) RuntimeError(text("usage: soak_objects COUNT SOUNDFILE"));
+
+    QXString* soundFile = text(word);
+    QXString* caption = text("Soak");
+    int window = CreateWindow(caption, 0, 0, 200, 100, 0, 15);
+    const int warmUp = count / 10;
+    for (int i = 0; i < count; ++i) {
+        if (i == warmUp) qxFigures("start");
+        if (i == warmUp + (count - warmUp) / 2) qxFigures("middle");
+        cycle(window, soundFile, caption);
+    }
+    qxFigures("end");
+    FreeGadget(window);
+    _qxStrRelease(caption);
+    _qxStrRelease(soundFile);
+    qxFiguresVerdict();
+}
