@@ -9,7 +9,12 @@
 
    and qxFiguresVerdict() compares the last line with the first: "flat" when
    private memory grew by less than 1 MB and nothing else grew, otherwise
-   "grew" and what. Wine's GetGuiResources counts nothing (always 0). */
+   "grew" and what.
+   Wine 8 fills neither PrivateUsage nor the handle count, and its
+   GetGuiResources counts nothing (always 0). There private memory is read
+   from PagefileUsage (the process's anonymous resident memory there), and
+   handles are counted in the system's handle table
+   (NtQuerySystemInformation, SystemHandleInformation). */
 #ifndef QXFIGURES_H
 #define QXFIGURES_H
 
@@ -22,6 +27,8 @@ typedef struct {
 static int(__attribute__((stdcall)) * qxK32GetProcessMemoryInfo)(int, unsigned*, int);
 static int(__attribute__((stdcall)) * qxGetProcessHandleCount)(int, unsigned*);
 static int(__attribute__((stdcall)) * qxGetGuiResources)(int, int);
+static int(__attribute__((stdcall)) * qxGetCurrentProcessId)(void);
+static int(__attribute__((stdcall)) * qxNtQuerySystemInformation)(int, void*, int, unsigned*);
 
 static struct __attribute__((packed)) {
     char kernel32[sizeof "kernel32.dll"];
@@ -29,20 +36,40 @@ static struct __attribute__((packed)) {
     void* memorySlot;
     char handlesName[sizeof "GetProcessHandleCount"];
     void* handlesSlot;
+    char pidName[sizeof "GetCurrentProcessId"];
+    void* pidSlot;
     char kernelEnd;
     char user32[sizeof "user32.dll"];
     char guiName[sizeof "GetGuiResources"];
     void* guiSlot;
     char userEnd;
+    char ntdll[sizeof "ntdll.dll"];
+    char queryName[sizeof "NtQuerySystemInformation"];
+    void* querySlot;
+    char ntdllEnd;
     char tableEnd;
 } qxFiguresLibs = {"kernel32.dll", "K32GetProcessMemoryInfo", &qxK32GetProcessMemoryInfo,
-                   "GetProcessHandleCount", &qxGetProcessHandleCount, 0,
-                   "user32.dll", "GetGuiResources", &qxGetGuiResources, 0, 0};
+                   "GetProcessHandleCount", &qxGetProcessHandleCount,
+                   "GetCurrentProcessId", &qxGetCurrentProcessId, 0,
+                   "user32.dll", "GetGuiResources", &qxGetGuiResources, 0,
+                   "ntdll.dll", "NtQuerySystemInformation", &qxNtQuerySystemInformation, 0, 0};
 
 static QXFigures qxFiguresFirst, qxFiguresLast;
 static int qxFiguresTaken;
 
 static void qxFiguresBind(void) { _qxLoadLibs(&qxFiguresLibs); }
+
+/* This process's entries in the system's handle table: a count, then 16
+   bytes per handle, the owner's process id first. -1 if it cannot be read. */
+static int qxFiguresHandlesInTable(void) {
+    static unsigned table[256 * 1024 / 4];
+    unsigned length = 0;
+    if (qxNtQuerySystemInformation(16 /* SystemHandleInformation */, table, sizeof table, &length) != 0) return -1;
+    const int me = qxGetCurrentProcessId();
+    int count = 0;
+    for (unsigned i = 0; i < table[0] && 1 + 4 * (i + 1) <= sizeof table / 4; ++i) count += (int)table[1 + 4 * i] == me;
+    return count;
+}
 
 static QXFigures qxFiguresNow(void) {
     enum { kCurrentProcess = -1 };
@@ -52,8 +79,8 @@ static QXFigures qxFiguresNow(void) {
     unsigned handles = 0;
     qxK32GetProcessMemoryInfo(kCurrentProcess, counters, sizeof counters);
     qxGetProcessHandleCount(kCurrentProcess, &handles);
-    now.privateKb = (int)(counters[10] / 1024);
-    now.handles = (int)handles;
+    now.privateKb = (int)((counters[10] ? counters[10] : counters[8]) / 1024);
+    now.handles = handles ? (int)handles : qxFiguresHandlesInTable();
     now.gdi = qxGetGuiResources(kCurrentProcess, 0 /* GR_GDIOBJECTS */);
     now.user = qxGetGuiResources(kCurrentProcess, 1 /* GR_USEROBJECTS */);
     now.objects = ActiveObjects();

@@ -1,7 +1,8 @@
 /* Creates and frees images, banks, gadgets and sounds COUNT times each
    ("soak_objects COUNT SOUNDFILE"), printing the process's figures after a
    warm-up of a tenth of the run, halfway and at the end, then whether they
-   stayed flat (tools/include/qxfigures.h). */
+   stayed flat (tools/include/qxfigures.h). Without a sound device it says
+   "sound: off" and goes on without sounds. */
 #include "qxfigures.h"
 #include "qxprog.h"
 #include "qxtest.h"
@@ -17,13 +18,21 @@ static const char* nextWord(const char* at, char* word, int size) {
     return at;
 }
 
+static int sounds = 1; /* LoadSound gives 0 without a sound device */
+
 static void cycle(int window, QXString* soundFile, QXString* caption) {
     FreeImage(CreateImage(32, 32, 1, 2));
     FreeBank(CreateBank(256));
     FreeGadget(CreateButton(caption, 4, 4, 80, 24, window, 1));
-    int sound = LoadSound(soundFile);
-    if (!sound) RuntimeError(text("the sound did not load"));
-    FreeSound(sound);
+    if (sounds) {
+        int sound = LoadSound(soundFile);
+        if (sound) {
+            FreeSound(sound);
+        } else {
+            sounds = 0;
+            put(Print, "sound: off");
+        }
+    }
 }
 
 void qxmain(void) {
