@@ -30,9 +30,11 @@ void expectFlat(const QXRunResult& run) {
     EXPECT_NE(run.output.find("\nflat\n"), std::string::npos) << run.output;
 }
 
+// Under the Native driver: DirectDraw's images still grow by about 0.8 KB
+// each in private memory (scripts/soak shows it); no check for them yet.
 TEST(Soak, ImagesBanksGadgetsAndSoundsCreatedAndFreedStayFlat) {
     QXRunOptions options;
-    options.arguments = {"800", soundFile()};
+    options.arguments = {"800", soundFile(), "ibgs", "1"};
     options.timeoutMs = 45000;
     expectFlat(runBound("soak_objects", options));
 }

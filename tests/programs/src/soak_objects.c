@@ -1,5 +1,6 @@
 /* Creates and frees images, banks, gadgets and sounds COUNT times each
-   ("soak_objects COUNT SOUNDFILE"), printing the process's figures after a
+   ("soak_objects COUNT SOUNDFILE [KINDS [DRIVER]]", KINDS some of the letters
+   i, b, g and s for only those kinds, DRIVER the 2D driver's number), printing the process's figures after a
    warm-up of a tenth of the run, halfway and at the end, then whether they
    stayed flat (tools/include/qxfigures.h). Without a sound device it says
    "sound: off" and goes on without sounds. */
@@ -20,10 +21,12 @@ static const char* nextWord(const char* at, char* word, int size) {
 
 static int sounds = 1; /* LoadSound gives 0 without a sound device */
 
+static int images = 1, banks = 1, gadgets = 1;
+
 static void cycle(int window, QXString* soundFile, QXString* caption) {
-    FreeImage(CreateImage(32, 32, 1, 2));
-    FreeBank(CreateBank(256));
-    FreeGadget(CreateButton(caption, 4, 4, 80, 24, window, 1));
+    if (images) FreeImage(CreateImage(32, 32, 1, 2));
+    if (banks) FreeBank(CreateBank(256));
+    if (gadgets) FreeGadget(CreateButton(caption, 4, 4, 80, 24, window, 1));
     if (sounds) {
         int sound = LoadSound(soundFile);
         if (sound) {
@@ -41,10 +44,22 @@ void qxmain(void) {
     const char* args = nextWord(_qxStrToCStr(CommandLine()), word, sizeof word);
     int count = 0;
     for (const char* digit = word; *digit >= '0' && *digit <= '9'; ++digit) count = count * 10 + (*digit - '0');
-    nextWord(args, word, sizeof word);
-    if (count < 20 || !word[0]) RuntimeError(text("usage: soak_objects COUNT SOUNDFILE"));
-
+    args = nextWord(args, word, sizeof word);
+    if (count < 20 || !word[0]) RuntimeError(text("usage: soak_objects COUNT SOUNDFILE [KINDS [DRIVER]]"));
     QXString* soundFile = text(word);
+    args = nextWord(args, word, sizeof word);
+    if (word[0]) {
+        images = banks = gadgets = sounds = 0;
+        for (const char* kind = word; *kind; ++kind) {
+            images |= *kind == 'i';
+            banks |= *kind == 'b';
+            gadgets |= *kind == 'g';
+            sounds |= *kind == 's';
+        }
+    }
+    nextWord(args, word, sizeof word);
+    if (word[0] >= '1' && word[0] <= '3') SetGfxDriver(word[0] - '0');
+
     QXString* caption = text("Soak");
     int window = CreateWindow(caption, 0, 0, 200, 100, 0, 15);
     const int warmUp = count / 10;
