@@ -16,10 +16,15 @@
        game-demo.hiscore, both in FOLDER (beside the program if not given);
        then it prints how long the first frame took and the frames per
        second, and shows the last frame for a second.
+   game demo FRAMES DRIVER FOLDER figures
+       the same, and prints the process's figures (memory, handles, objects)
+       after a tenth of the frames, halfway and at the end, then whether they
+       stayed flat (scripts/soak).
 
    Pictures, sounds and the music come from assets/game/ beside the program
    (examples/assets/make-game-assets makes them). Without a sound device the
    sound commands return 0 and the game goes on silently. */
+#include "qxfigures.h"
 #include "qxprog.h"
 
 enum { WIDTH = 640, HEIGHT = 480 };
@@ -549,6 +554,7 @@ static void play(void) {
 }
 
 static char demoPicture[300];
+static int figures; /* the demo prints the process's figures */
 
 static void runDemo(int frames, int started) {
     char line[120];
@@ -556,6 +562,8 @@ static void runDemo(int frames, int started) {
     SeedRnd(DEMO_SEED);
     newGame();
     for (int i = 0; i < frames; ++i) {
+        if (figures && i == frames / 10) qxFigures("start");
+        if (figures && i == frames / 10 + (frames - frames / 10) / 2) qxFigures("middle");
         step();
         if (gameOver && banner == 0) newGame();
         drawFrame();
@@ -571,6 +579,10 @@ static void runDemo(int frames, int started) {
         }
     }
     const int elapsed = MilliSecs() - firstFrameAt;
+    if (figures) {
+        qxFigures("end");
+        qxFiguresVerdict();
+    }
 
     putInt(put(putInt(put(putInt(put(line, "demo over after "), frames), " frames: score "), score),
                ", saucers down "),
@@ -633,7 +645,10 @@ void qxmain(void) {
             }
             SetGfxDriver(driver);
         }
-        nextWord(rest, folder, 260);
+        rest = nextWord(rest, folder, 260);
+        nextWord(rest, word, sizeof word);
+        figures = sameWord(word, "figures");
+        if (figures) qxFiguresBind();
     }
 
     findAssets();

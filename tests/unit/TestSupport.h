@@ -29,6 +29,9 @@ public:
 // The recording debugger every unit test runs under (installed by main).
 RecordingDebugger& testDebugger();
 
+// The number of threads the test process has now.
+int processThreadCount();
+
 // Runs `body`; returns the message of the runtime error that ended it, or
 // nothing when it returned normally.
 std::optional<std::string> runtimeErrorOf(const std::function<void()>& body);
