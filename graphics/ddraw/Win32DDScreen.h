@@ -26,9 +26,11 @@ public:
     // windowed screen and canvas as the target of their flips; null when
     // DirectDraw gives none.
     Win32DDGraphics* primary();
+    // Listed on first use: asking makes the DirectDraw object.
+    const std::vector<QXDisplayMode>& displayModes() override;
 
 private:
-    void listModes();
+    bool modesListed_ = false;
     QXScreen* desktop_ = nullptr;
 };
 
