@@ -59,16 +59,22 @@ void QXAudioDriver::clearState() {
 
 bool QXAudioDriver::startup() {
     clearState();
+    opened_ = false;
+    return true;  // a machine without sound still runs the program, silently
+}
+
+void QXAudioDriver::openEngine() {
+    opened_ = true;
     engine_ = engineFactory ? engineFactory() : nullptr;
     initialised_ = engine_ && engine_->engineInit(44100, 256, 1);
     if (!initialised_) engine_.reset();
-    return true;  // a machine without sound still runs the program, silently
 }
 
 void QXAudioDriver::shutdown() {
     if (engine_) engine_->engineClose();
     engine_.reset();
     initialised_ = false;
+    opened_ = false;
     clearState();
 }
 
@@ -81,7 +87,7 @@ void QXAudioDriver::forgetSong(QXSong* song) {
 QXSong* QXAudioDriver::songOf(int channel) const { return channel < 0 ? songSlots_[channel & kSlotMask] : nullptr; }
 
 QXSound* QXAudioDriver::loadSound(const char* file) {
-    if (!initialised_) return nullptr;
+    if (!initialised()) return nullptr;
     QXEngineSample* sample = engine_->sampleLoad(-1, file, 0, 0, 0);
     if (!sample) return nullptr;
     auto* sound = new QXSound(sample);
@@ -96,7 +102,7 @@ void QXAudioDriver::closeStreamAt(int channel) {
 }
 
 int QXAudioDriver::playSound(QXSound* sound, int flags) {
-    if (!sound || !initialised_) return 0;
+    if (!sound || !initialised()) return 0;
     const bool paused = (flags & 2) != 0;
     auto applyDefaults = [&] {
         if (sound->defaultsApplied) return;
@@ -137,7 +143,7 @@ int QXAudioDriver::playStream(const char* file, int flags) {
 }
 
 int QXAudioDriver::playMusic(const char* file, int flags) {
-    if (!initialised_) return 0;
+    if (!initialised()) return 0;
     const std::string lower = asciiLower(file);
     if (!hasSongExtension(lower)) return playStream(file, flags);
 
@@ -156,7 +162,7 @@ int QXAudioDriver::playMusic(const char* file, int flags) {
 }
 
 void QXAudioDriver::stopChannel(int channel) {
-    if (!initialised_) return;
+    if (!initialised()) return;
     if (channel >= 0) {
         engine_->channelStop(channel);
         closeStreamAt(channel);

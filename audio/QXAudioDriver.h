@@ -51,8 +51,17 @@ public:
     // The engine the next start creates (tests swap in their own); returns the previous one.
     static EngineFactory setEngineFactory(EngineFactory factory);
 
-    bool initialised() const { return initialised_; }
-    QXSoundEngine* engine() const { return engine_.get(); }
+    // The engine and its device start on first use, not with the module:
+    // under Wine the device probes every sound back end, a cost a program
+    // that plays nothing should not pay.
+    bool initialised() {
+        open();
+        return initialised_;
+    }
+    QXSoundEngine* engine() {
+        open();
+        return engine_.get();
+    }
 
     QXSound* loadSound(const char* file);
     int playSound(QXSound* sound, int flags);
@@ -67,7 +76,12 @@ private:
     int playStream(const char* file, int flags);
     void closeStreamAt(int channel);
     void clearState();
+    void open() {
+        if (!opened_ && state == 2) openEngine();
+    }
+    void openEngine();
 
+    bool opened_ = false;
     std::unique_ptr<QXSoundEngine> engine_;
     bool initialised_ = false;
     std::array<QXSong*, kSlots> songSlots_{};

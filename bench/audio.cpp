@@ -5,7 +5,7 @@
 // bytes. Sound files come from the build's audio-data folder (made by sox and
 // oggenc); the load part is skipped without them.
 
-#include "bench/BenchClock.h"
+#include "bench/BenchSupport.h"
 
 #include <cmath>
 #include <cstdio>
@@ -34,6 +34,9 @@ std::shared_ptr<QXPcm> tone(int rate, int channels, double hz, int seconds) {
     return pcm;
 }
 
+// Whether the last mix made sound (a silent mix would be work skipped).
+bool mixedSound = false;
+
 // Seconds of mixing per second of sound.
 double mixCost(int channels) {
     QXMixer mixer(kRate, 256);
@@ -55,6 +58,7 @@ double mixCost(int channels) {
         for (int frames = 0; frames < seconds * kRate; frames += 4096) mixer.render(out.data(), 4096);
         best = std::min(best, (now() - start) / seconds);
     }
+    mixedSound = std::any_of(out.begin(), out.end(), [](std::int16_t s) { return s != 0; });
     return best;
 }
 
@@ -64,6 +68,8 @@ double bestOf(double (*run)(const std::string&), const std::string& path) {
     return best;
 }
 
+bool engineLoaded = true;
+
 double engineLoad(const std::string& path) {
     QXMixEngine engine;
     engine.engineInit(kRate, 256, 1);
@@ -71,6 +77,7 @@ double engineLoad(const std::string& path) {
     QXEngineSample* sample = engine.sampleLoad(-1, path.c_str(), 0, 0, 0);
     double spent = now() - start;
     if (!sample) std::printf("  (could not load %s)\n", path.c_str());
+    engineLoaded = engineLoaded && sample;
     return spent;
 }
 
@@ -101,6 +108,9 @@ int main() {
     for (int channels : {64, 256}) {
         double cost = mixCost(channels);
         std::printf("mix %3d channels: %.4f of real time on one core (%.1f%%)\n", channels, cost, cost * 100);
+        char name[40];
+        std::snprintf(name, sizeof name, "mix %d channels", channels);
+        plainFigure(name, mixedSound, "%.1f%% of real time on one core", cost * 100);
     }
     const std::string dir = std::string("Z:") + QX_AUDIO_DATA_DIR;
     const std::string ogg = dir + "/bench10.ogg", wav = dir + "/bench10.wav";
@@ -114,5 +124,7 @@ int main() {
                 wavLoad / raw);
     std::printf("load 10 s Ogg:  %.2f ms (stb_vorbis alone %.2f ms, ratio %.2f; raw read %.2f ms)\n", oggLoad * 1e3,
                 stb * 1e3, oggLoad / stb, rawOgg * 1e3);
-    return 0;
+    costFigure("load 10 s WAVE", wavLoad, raw, "reading its bytes", 0, engineLoaded);
+    costFigure("load 10 s Ogg Vorbis", oggLoad, stb, "stb_vorbis alone", 0, engineLoaded);
+    return benchStatus();
 }

@@ -84,10 +84,23 @@ int main() {
             QXColour c;
             buffer->graphics->read(0, 0, 1, 1, &c, 4);
         };
+        // Each pass draws in its own colour; the read-back checks the last.
+        auto colourAt = [&](int x, int y) {
+            QXColour c = 0;
+            buffer->graphics->read(x, y, 1, 1, &c, 4);
+            return c & 0xFFFFFFu;
+        };
+        auto plotsOk = [&] {
+            for (int i = 0; i < kPoints; i += kPoints / 16)
+                if (colourAt(points[i].x, points[i].y) != 0x102030u) return false;
+            return true;
+        };
         const double plots = bestRate(kPoints, kRepeats, [&] {
             for (const Point& p : points) plot(p.x, p.y);
             finish();
         });
+        const bool plotted = plotsOk();
+        color(0x5A, 0x5A, 0x5A);
         const double rects = bestRate(kRects, kRepeats, [&] {
             for (int i = 0; i < kRects; ++i) rect(points[i].x, points[i].y, 32, 32, 1);
             finish();
@@ -95,15 +108,22 @@ int main() {
         // The read that ends each pass, alone: under OpenGL it reads the
         // whole buffer back and writes it again.
         const double reads = bestRate(1, kRepeats, finish);
+        const Point& last = points[kRects - 1];
+        const bool filled = colourAt(last.x, last.y) == 0x5A5A5Au &&
+                            colourAt(std::min(last.x + 31, kWidth - 1), std::min(last.y + 31, kHeight - 1)) == 0x5A5A5Au;
         char label[64];
         std::snprintf(label, sizeof label, "%s Plot", driver.name);
         std::printf("  %-34s %12.0f /s  1/%.1f of the raw loop (the pass's closing read alone: %.2f ms)\n", label,
                     plots, rawPlots / plots, 1000.0 / reads);
         std::snprintf(label, sizeof label, "%s Rect 32 x 32", driver.name);
         std::printf("  %-34s %12.0f /s  %5.1f%% of memset\n", label, rects, 100.0 * rects / rawRects);
+        std::snprintf(label, sizeof label, "%s Plot", driver.name);
+        rateFigure(label, plots, rawPlots, "raw store loop", 1.0 / 20, plotted);
+        std::snprintf(label, sizeof label, "%s Rect 32 x 32", driver.name);
+        rateFigure(label, rects, rawRects, "memset of the rows", driver.family == 2 ? 0.3 : 0, filled);
         setCurrentBuffer(nullptr);
         release(buffer);
     }
     moduleList().stopDriverModules();
-    return 0;
+    return benchStatus();
 }

@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <vector>
 
-#include "BenchClock.h"
 #include "GuiTestDriver.h"
 #include "core/QXString.h"
 #include "events/QueFilter.h"
@@ -19,6 +18,7 @@
 #include "gui/win32/Win32Gadgets.h"
 #include "gui/win32/Win32GuiDriver.h"
 #include "bench/BenchSupport.h"
+#include "runtime/QXModule.h"
 #include "runtime/QXRegistry.h"
 
 namespace {
@@ -40,8 +40,10 @@ double relayoutRatio() {
     const int window = createWindow(text, 0, 0, 1008, 830, 0, 15);
     std::vector<QXLayoutRules> rules(kChildren);
     std::vector<QXShape> shapes(kChildren);
+    std::vector<int> children(kChildren);
     for (int i = 0; i < kChildren; ++i) {
         const int child = createLabel(text, i % 40 * 25, i / 40 * 30, 20, 25, window, 0);
+        children[i] = child;
         setLayout(child, i % 3, (i / 3) % 3, i % 2, 2);
         rules[i].reference = {i % 40 * 25, i / 40 * 30, 20, 25};
         rules[i].referenceClientWidth = 1000;
@@ -66,13 +68,21 @@ double relayoutRatio() {
         }
     }
     const double plain = now() - start;
+    // Every child ends where the plain loop put it.
+    int differ = 0;
+    for (int i = 0; i < kChildren; ++i) {
+        const QXShape at = reinterpret_cast<QXGadget*>(static_cast<std::uintptr_t>(children[i]))->shape();
+        differ += at.x != shapes[i].x || at.y != shapes[i].y || at.width != shapes[i].width ||
+                  at.height != shapes[i].height;
+    }
 
     freeGadget(window);
     release(text);
     driver.stop();
     std::printf("relayout of %d children: %.1f us per resize through SetGadgetShape, %.1f us in a plain loop "
-                "(ratio %.2f; checksum %lld)\n",
-                kChildren, gadgets / kRounds * 1e6, plain / kRounds * 1e6, gadgets / plain, checksum);
+                "(checksum %lld, %d differ)\n",
+                kChildren, gadgets / kRounds * 1e6, plain / kRounds * 1e6, checksum, differ);
+    costFigure("relayout of 1,000 children", gadgets, plain, "layoutShape in a plain loop", 0, differ == 0);
     return gadgets / plain;
 }
 
@@ -131,14 +141,19 @@ double mouseMoveRatio() {
     stopModule(&theWin32CatchFilter);
     stopModule(&theWin32EventDriver);
     std::printf("mouse moves: %.2f us per event through WaitEvent, %.2f us per message in a bare loop "
-                "(ratio %.2f; %d moves, %d messages)\n",
-                events / kMoves * 1e6, baseline / kMoves * 1e6, events / baseline, moves, dispatched);
+                "(%d moves, %d messages)\n",
+                events / kMoves * 1e6, baseline / kMoves * 1e6, moves, dispatched);
+    costFigure("mouse move events", events, baseline, "PeekMessage/DispatchMessage loop", 0,
+               moves == kMoves && dispatched >= kMoves);
     return events / baseline;
 }
 }  // namespace
 
 int main() {
+    // As a program starts: every driver subsystem has its default configuration
+    // (the GUI driver starts the screen's).
+    moduleList().selectDefaultConfigs();
     relayoutRatio();
     mouseMoveRatio();
-    return 0;
+    return benchStatus();
 }

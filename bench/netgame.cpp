@@ -6,7 +6,7 @@
 #include <winsock2.h>
 #include <windows.h>
 
-#include "bench/BenchClock.h"
+#include "bench/BenchSupport.h"
 
 #include <atomic>
 #include <cstdio>
@@ -151,8 +151,10 @@ int main() {
     std::printf("round trip, small reliable message: %.1f us (bare TCP echo %.1f us), ratio %.2f\n",
                 roundTrip * 1e6, echo * 1e6, roundTrip / echo);
     std::printf("one way: %.0f messages per second\n", kOneWay / oneWay);
+    costFigure("round trip of a small reliable message", roundTrip, echo, "bare TCP echo", 0, counted == kOneWay);
+    plainFigure("small messages one way", counted == kOneWay, "%.0f per second", kOneWay / oneWay);
     member.reset();
     host.reset();
     sockets.stop();
-    return 0;
+    return benchStatus();
 }

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "bench/BenchSupport.h"
 #include "runtime/QXObject.h"
 
 namespace {
@@ -12,11 +13,18 @@ namespace {
 constexpr int kObjects = 1000000;
 constexpr int kRounds = 5;
 
-struct BenchObject : QXObject {};
+// Objects alive; each side counts its own, and both must end at zero.
+int liveRuntime = 0, livePlain = 0;
+
+struct BenchObject : QXObject {
+    BenchObject() { ++liveRuntime; }
+    ~BenchObject() override { --liveRuntime; }
+};
 
 // Same layout as BenchObject (vtable pointer and a count), without the runtime.
 struct PlainObject {
-    virtual ~PlainObject() = default;
+    PlainObject() { ++livePlain; }
+    virtual ~PlainObject() { --livePlain; }
     int refCount = 1;
 };
 
@@ -76,9 +84,9 @@ double plainChurn() {
     });
 }
 
-void print(const char* pattern, double runtime, double plain) {
-    std::printf("%-34s runtime %7.1f ns/object   new/delete %7.1f ns/object   ratio %.2f\n", pattern, runtime, plain,
-                runtime / plain);
+void print(const char* pattern, double runtime, double plain, double target) {
+    std::printf("%-34s runtime %7.1f ns/object   new/delete %7.1f ns/object\n", pattern, runtime, plain);
+    costFigure(pattern, runtime, plain, "new/delete", target, liveRuntime == 0 && livePlain == 0);
 }
 
 }  // namespace
@@ -89,9 +97,9 @@ int main() {
     std::printf("%d objects, best of %d rounds\n", kObjects, kRounds);
     double plain = plainBatch(heldPlain);
     double runtime = runtimeBatch(heldObjects);
-    print("create all, then release all:", runtime, plain);
+    print("1M objects created, then released", runtime, plain, 1.5);
     plain = plainChurn();
     runtime = runtimeChurn();
-    print("create and release one by one:", runtime, plain);
-    return 0;
+    print("1M objects created and released one by one", runtime, plain, 0);
+    return benchStatus();
 }

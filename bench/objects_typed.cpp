@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "bench/BenchSupport.h"
 #include "runtime/QXRegistry.h"
 #include "core/QXTypedObject.h"
 
@@ -77,9 +78,15 @@ template <class Work> double bestSeconds(Work&& work) {
     return best;
 }
 
-void report(const char* what, double runtime, double baseline) {
-    std::printf("%-44s %8.2f ms  baseline %8.2f ms  ratio %.2f\n", what, runtime * 1e3, baseline * 1e3,
-                runtime / baseline);
+void report(const char* what, double runtime, double baseline, const char* baselineName, double target, bool same) {
+    std::printf("%-44s %8.2f ms  baseline %8.2f ms\n", what, runtime * 1e3, baseline * 1e3);
+    costFigure(what, runtime, baseline, baselineName, target, same);
+}
+
+int countOf(RecordType& records) {
+    int n = 0;
+    for (QXTypedObject* o = via.qxObjFirst(&records.type); o; o = via.qxObjNext(o)) ++n;
+    return n;
 }
 
 void newAndDelete(RecordType& records) {
@@ -88,40 +95,43 @@ void newAndDelete(RecordType& records) {
         for (auto& o : objects) o = via.qxObjNew(&records.type);
         for (auto* o : objects) via.qxObjDelete(o);
     });
+    const bool noneLeft = countOf(records) == 0;
     std::vector<Record*> plain(kCount);
     double baseline = bestSeconds([&] {
         for (auto& r : plain) r = new Record;
         for (auto* r : plain) delete r;
     });
-    report("1M _qxObjNew + _qxObjDelete", runtime, baseline);
+    report("1M _qxObjNew + _qxObjDelete", runtime, baseline, "new/delete", 1.5, noneLeft);
 }
 
 void eachWalk(RecordType& records) {
     for (int i = 0; i < kCount; ++i) via.qxObjNew(&records.type)->fields[0] = reinterpret_cast<QXSlot>(i);
+    int runtimeSum = 0, plainSum = 0;
     double runtime = bestSeconds([&] {
         int sum = 0;
         QXTypedObject* current = nullptr;
         for (int more = via.qxObjEachFirst(&current, &records.type); more; more = via.qxObjEachNext(&current))
             sum += static_cast<int>(reinterpret_cast<std::intptr_t>(current->fields[0]));
-        sink = sum;
+        runtimeSum = sum;
     });
     std::list<Record> plain;
     for (int i = 0; i < kCount; ++i) plain.push_back({i, 0, 0});
     double baseline = bestSeconds([&] {
         int sum = 0;
         for (const Record& r : plain) sum += r.a;
-        sink = sum;
+        plainSum = sum;
     });
-    report("Each walk over 1M objects", runtime, baseline);
+    report("Each walk over 1M objects", runtime, baseline, "std::list walk", 1.5, runtimeSum == plainSum);
 }
 
 void handleRoundTrips(RecordType& records) {
     std::vector<QXTypedObject*> objects;
     for (QXTypedObject* o = via.qxObjFirst(&records.type); o; o = via.qxObjNext(o)) objects.push_back(o);
+    int runtimeMisses = 0, plainMisses = 0;
     auto roundTrips = [&] {
         int misses = 0;
         for (auto* o : objects) misses += via.qxObjFromHandle(via.qxObjToHandle(o), &records.type) != o;
-        sink = misses;
+        runtimeMisses += misses;
     };
     std::vector<Record*> plain(objects.size());
     for (auto& r : plain) r = new Record;
@@ -136,7 +146,7 @@ void handleRoundTrips(RecordType& records) {
             auto found = byHandle.find(at->second);
             misses += found == byHandle.end() || found->second != r;
         }
-        sink = misses;
+        plainMisses += misses;
     };
     auto timeOnce = [](auto&& work) {
         auto start = std::chrono::steady_clock::now();
@@ -145,8 +155,11 @@ void handleRoundTrips(RecordType& records) {
     };
     double creating = timeOnce(roundTrips);
     double plainCreating = timeOnce(plainRoundTrips);
-    report("1M handle round trips, handles created", creating, plainCreating);
-    report("1M handle round trips, handles existing", bestSeconds(roundTrips), bestSeconds(plainRoundTrips));
+    report("1M handle round trips, handles created", creating, plainCreating, "std::unordered_map pair", 0,
+           runtimeMisses == 0 && plainMisses == 0 && objects.size() == kCount);
+    const double existing = bestSeconds(roundTrips), plainExisting = bestSeconds(plainRoundTrips);
+    report("1M handle round trips, handles existing", existing, plainExisting, "std::unordered_map pair", 1.5,
+           runtimeMisses == 0 && plainMisses == 0);
     for (auto* r : plain) delete r;
 }
 
@@ -159,5 +172,5 @@ int main() {
     eachWalk(records);
     handleRoundTrips(records);
     via.qxObjDeleteEach(&records.type);
-    return 0;
+    return benchStatus();
 }

@@ -3,7 +3,7 @@
 // directly, in one process. The pictures are written here with
 // stb_image_write from a textured pattern.
 
-#include "bench/BenchClock.h"
+#include "bench/BenchSupport.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -80,6 +80,25 @@ void report(const char* label, const std::string& file) {
     });
     const double decoder = timePerPass([&] { decodePicture(*bytes, format); });
     const double loader = timePerPass([&] { release(loadPicture(file.c_str())); });
+    // The loader's pixels against stb's.
+    int w = 0, h = 0, channels = 0;
+    unsigned char* rgba = stbi_load_from_memory(bytes->data(), int(bytes->size()), &w, &h, &channels, 4);
+    QXPixmap* loaded = loadPicture(file.c_str());
+    bool same = loaded && rgba && loaded->width == w && loaded->height == h;
+    for (int y = 0; same && y < h; y += 97)
+        for (int x = 0; same && x < w; x += 13) {
+            QXColour c = 0;
+            loaded->read(x, y, 1, 1, &c, 4);
+            const unsigned char* p = &rgba[(std::size_t(y) * w + x) * 4];
+            same = (c & 0xFFFFFFu) == (QXColour(p[0]) << 16 | QXColour(p[1]) << 8 | p[2]);
+        }
+    if (loaded) release(loaded);
+    stbi_image_free(rgba);
+    char name[48];
+    std::snprintf(name, sizeof name, "%s 1024 x 768, decoder", label);
+    costFigure(name, decoder, direct, "stb_image", 0, same);
+    std::snprintf(name, sizeof name, "%s 1024 x 768, loader with file read", label);
+    costFigure(name, loader, direct, "stb_image", 0, same);
     std::printf("  %-5s %7zu bytes: stb %6.2f ms, decoder %6.2f ms (%.2fx), loader with file read %6.2f ms (%.2fx)\n",
                 label, bytes->size(), direct * 1e3, decoder * 1e3, decoder / direct, loader * 1e3, loader / direct);
 }
@@ -96,5 +115,5 @@ int main() {
     report("JPEG", jpeg);
     std::remove(png.c_str());
     std::remove(jpeg.c_str());
-    return 0;
+    return benchStatus();
 }

@@ -63,10 +63,10 @@ template <class Body> Result best(Body body) {
     return result;
 }
 
-void report(const char* what, const Result& runtime, const char* baselineName, const Result& baseline) {
-    std::printf("%-9s %8.3f s   %-6s %8.3f s   ratio %5.2f   %s\n", what, runtime.seconds, baselineName,
-                baseline.seconds, runtime.seconds / baseline.seconds,
+void report(const char* what, const Result& runtime, const char* baselineName, const Result& baseline, double target) {
+    std::printf("%-9s %8.3f s   %-6s %8.3f s   %s\n", what, runtime.seconds, baselineName, baseline.seconds,
                 runtime.check == baseline.check ? "same data" : "DATA DIFFERS");
+    costFigure(what, runtime.seconds, baseline.seconds, baselineName, target, runtime.check == baseline.check);
 }
 
 }  // namespace
@@ -96,7 +96,7 @@ int main() {
         closeFile(file);
         return sum;
     });
-    report("ReadByte", readByteRun, "getc", getcRun);
+    report("ReadByte", readByteRun, "getc", getcRun, 1.2);
 
     Result freadRun = best([&] {
         FILE* f = std::fopen(path.c_str(), "rb");
@@ -116,7 +116,7 @@ int main() {
         closeFile(file);
         return sum;
     });
-    report("ReadInt", readIntRun, "fread", freadRun);
+    report("ReadInt", readIntRun, "fread", freadRun, 0);
 
     // Both sides count the lines and their bytes without the line ends.
     Result fgetsRun = best([&] {
@@ -144,9 +144,9 @@ int main() {
         closeFile(file);
         return lines * 1000000007ull + bytes;
     });
-    report("ReadLine", readLineRun, "fgets", fgetsRun);
+    report("ReadLine", readLineRun, "fgets", fgetsRun, 1.5);
 
     release(pathString);
     DeleteFileA(path.c_str());
-    return 0;
+    return benchStatus();
 }

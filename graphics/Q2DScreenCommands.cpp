@@ -141,10 +141,10 @@ void QXCALL Graphics(int width, int height, int depth, int flags) {
     }
 }
 
-int QXCALL CountGfxModes() { return static_cast<int>(driver().modes.size()); }
+int QXCALL CountGfxModes() { return static_cast<int>(driver().displayModes().size()); }
 
 const QXDisplayMode& modeAt(int mode) {
-    const auto& modes = driver().modes;
+    const auto& modes = driver().displayModes();
     if (mode < 1 || mode > static_cast<int>(modes.size())) runtimeError("Illegal graphics mode index");
     return modes[static_cast<std::size_t>(mode - 1)];
 }
@@ -155,7 +155,7 @@ int QXCALL GfxModeFormat(int mode) { return modeAt(mode).format; }
 int QXCALL GfxModeDepth(int mode) { return depthOfFormat(modeAt(mode).format); }
 
 int QXCALL GfxModeExists(int width, int height, int depth, int format) {
-    const auto& modes = driver().modes;
+    const auto& modes = driver().displayModes();
     return std::any_of(modes.begin(), modes.end(),
                        [&](const QXDisplayMode& m) { return modeMatches(m, width, height, depth, format); })
                ? 1

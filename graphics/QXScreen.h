@@ -82,7 +82,9 @@ public:
     virtual int availableVideoMemory();
     virtual int totalVideoMemory();
 
-    // In the order the display reported them.
+    // In the order the display reported them; a driver may list them on
+    // first use (asking the display can cost much of a program's start).
+    virtual const std::vector<QXDisplayMode>& displayModes() { return modes; }
     std::vector<QXDisplayMode> modes;
 };
 

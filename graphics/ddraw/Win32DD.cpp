@@ -1,5 +1,7 @@
 #include "graphics/ddraw/Win32DD.h"
 
+#include "runtime/QXError.h"
+
 namespace {
 // Spelled out here so that no import library is needed for them.
 constexpr GUID kIDirectDraw2 = {0xB3A6F3E0, 0x2B43, 0x11CF, {0xA2, 0xDE, 0x00, 0xAA, 0x00, 0xB9, 0x33, 0x56}};
@@ -20,14 +22,22 @@ Win32DD::Win32DD() { registerModule("Win32DD", "Graphics", "DirectDraw"); }
 QX_MODULE_INSTANCE(Win32DD, 8);
 
 bool Win32DD::startup() {
+    ++generation_;
+    return true;
+}
+
+void Win32DD::openDirectDraw() {
+    opened_ = true;
     library_ = LoadLibraryA("ddraw.dll");
-    if (!library_) return false;
-    auto create = reinterpret_cast<CreateFn>(reinterpret_cast<void*>(GetProcAddress(library_, "DirectDrawCreate")));
+    auto create = library_ ? reinterpret_cast<CreateFn>(reinterpret_cast<void*>(GetProcAddress(library_, "DirectDrawCreate")))
+                           : nullptr;
     if (!create || FAILED(create(nullptr, &dd1_, nullptr)) || !dd1_) {
         dd1_ = nullptr;
-        FreeLibrary(library_);
+        if (library_) FreeLibrary(library_);
         library_ = nullptr;
-        return false;
+        // What a failed start at program start reported, now at first use.
+        state = -1;
+        runtimeError("Error starting module '%s'", name);
     }
     level_ = 1;
     if (SUCCEEDED(dd1_->QueryInterface(kIDirectDraw2, reinterpret_cast<void**>(&dd2_)))) {
@@ -48,11 +58,10 @@ bool Win32DD::startup() {
     }
     dd1_->SetCooperativeLevel(nullptr, DDSCL_NORMAL);
     if (dd7_) dd7_->SetCooperativeLevel(nullptr, DDSCL_NORMAL);
-    ++generation_;
-    return true;
 }
 
 void Win32DD::shutdown() {
+    opened_ = false;
     // Surfaces still alive hold their own reference to the DirectDraw object.
     releaseInterface(dd7_);
     releaseInterface(dd4_);

@@ -217,8 +217,8 @@ Win32DDScreenDriver::Win32DDScreenDriver() { registerModule("Win32DDScreenDriver
 QX_MODULE_INSTANCE(Win32DDScreenDriver, 9);
 
 bool Win32DDScreenDriver::startup() {
-    if (!startModuleNamed("Win32DD") || !directDraw()) return false;
-    listModes();
+    // DirectDraw itself is made on first use (Win32DD).
+    if (!startModuleNamed("Win32DD")) return false;
     desktop_ = new Win32DDDesktopScreen;
     addModuleResource(desktop_);
     setScreenDriver(this);
@@ -231,11 +231,15 @@ void Win32DDScreenDriver::shutdown() {
     thePrimary = nullptr;
     desktop_ = nullptr;  // went with the module's resources
     modes.clear();
+    modesListed_ = false;
 }
 
-void Win32DDScreenDriver::listModes() {
-    modes.clear();
-    directDraw()->EnumDisplayModes(0, nullptr, &modes, &addMode);
+const std::vector<QXDisplayMode>& Win32DDScreenDriver::displayModes() {
+    if (!modesListed_ && state == 2 && directDraw()) {
+        modesListed_ = true;
+        directDraw()->EnumDisplayModes(0, nullptr, &modes, &addMode);
+    }
+    return modes;
 }
 
 void Win32DDScreenDriver::releasePrimary() {

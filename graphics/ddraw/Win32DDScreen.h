@@ -30,9 +30,11 @@ public:
     // flipping chain (DirectDraw allows one primary), unless something else
     // holds it; primary() makes it again when next asked.
     void releasePrimary();
+    // Listed on first use: asking makes the DirectDraw object.
+    const std::vector<QXDisplayMode>& displayModes() override;
 
 private:
-    void listModes();
+    bool modesListed_ = false;
     QXScreen* desktop_ = nullptr;
 };
 

@@ -112,7 +112,8 @@ public:
     Win32DSMovieDriver() { registerModule("Win32DSMovieDriver", "Graphics", "DirectDraw"); }
 
     bool startup() override {
-        if (!startModuleNamed("Win32DD") || !theWin32DD.directDraw7()) return false;
+        // DirectDraw is made when the first movie opens (Win32DD).
+        if (!startModuleNamed("Win32DD")) return false;
         comStarted_ = SUCCEEDED(CoInitialize(nullptr));
         running = this;
         return true;
