@@ -138,3 +138,22 @@ TEST(AudioTrackerMemory, EachFormatLoadsFromMemoryAndSounds) {
     EXPECT_EQ(loadTrackerSongMemory(text.data(), text.size(), mixer), nullptr);
     EXPECT_EQ(loadTrackerSongMemory(nullptr, 0, mixer), nullptr);
 }
+
+// Modules the fuzzer found faults with (tests/fuzz/corpus/audio_tracker/regress_*):
+// each loads as nothing or plays a while without a fault.
+TEST(AudioTrackerMemory, FuzzerFindingsLoadAsNothingOrPlaySafely) {
+    if (!trackerSongLoader()) GTEST_SKIP() << "built without libxmp";
+    QXMixer mixer(8000, 2);
+    for (const char* name : {"regress_negative_c5speed.it"}) {
+        SCOPED_TRACE(name);
+        const std::vector<std::uint8_t> bytes = readFile(sourcePath(std::string("tests/fuzz/corpus/audio_tracker/") + name));
+        ASSERT_FALSE(bytes.empty());
+        if (std::unique_ptr<QXEngineSong> song = loadTrackerSongMemory(bytes.data(), bytes.size(), mixer)) {
+            song->setLooping(true);
+            if (song->play()) {
+                std::vector<std::int16_t> out(2 * 8000);
+                mixer.render(out.data(), 8000);
+            }
+        }
+    }
+}
