@@ -26,6 +26,13 @@ if(QX_LIBXMP_DIR AND EXISTS ${QX_LIBXMP_DIR}/src/player.c)
     # are turned off for it; the address sanitizer still checks where such
     # values lead (tests/fuzz/corpus/audio_tracker/regress_*).
     target_compile_options(qx_libxmp PRIVATE -fno-sanitize=shift-base,float-cast-overflow)
+    # Its IT sample unpacker reads a bit width from the file and shifts by
+    # 32 minus it, which a damaged sample makes negative: x86 masks the count,
+    # the sample byte comes out wrong, and every write stays inside the
+    # sample (the address sanitizer checks that). The report is off for that
+    # file alone.
+    set_source_files_properties(${QX_LIBXMP_DIR}/src/loaders/itsex.c PROPERTIES
+        COMPILE_OPTIONS -fno-sanitize=shift-exponent)
     target_link_libraries(qx_audio_engine PUBLIC qx_libxmp)
     set(QX_NATIVE_TRACKER_TESTS ${QX_ROOT}/tests/unit/AudioTrackerTest.cpp)
 else()
