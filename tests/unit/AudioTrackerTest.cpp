@@ -144,7 +144,8 @@ TEST(AudioTrackerMemory, EachFormatLoadsFromMemoryAndSounds) {
 TEST(AudioTrackerMemory, FuzzerFindingsLoadAsNothingOrPlaySafely) {
     if (!trackerSongLoader()) GTEST_SKIP() << "built without libxmp";
     QXMixer mixer(8000, 2);
-    for (const char* name : {"regress_negative_c5speed.it", "regress_it_packed_bit_width.it"}) {
+    for (const char* name :
+         {"regress_negative_c5speed.it", "regress_it_packed_bit_width.it", "regress_mixer_sample_count_overflow.it"}) {
         SCOPED_TRACE(name);
         const std::vector<std::uint8_t> bytes = readFile(sourcePath(std::string("tests/fuzz/corpus/audio_tracker/") + name));
         ASSERT_FALSE(bytes.empty());
