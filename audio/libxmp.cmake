@@ -1,6 +1,7 @@
 # libxmp, cross-built from the Debian source package that scripts/setup
 # fetches (apt-get source libxmp): its player with the MOD, S3M, XM and IT
-# loaders, linked statically into the runtime. Licence: docs/libxmp.md.
+# loaders, linked statically into the runtime (and, natively, into the audio
+# engine, its tests and its fuzzer). Licence: docs/libxmp.md.
 set(QX_LIBXMP_SOURCES)
 # The Amiga filter simulation (mix_paula, under the LGPL) is left out; the
 # player asks for it only when told to, which the runtime never does, and
@@ -12,8 +13,8 @@ endforeach()
 foreach(name common itsex sample xm_load mod_load s3m_load it_load)
     list(APPEND QX_LIBXMP_SOURCES ${QX_LIBXMP_DIR}/src/loaders/${name}.c)
 endforeach()
-add_library(qx_libxmp STATIC ${QX_LIBXMP_SOURCES} ${CMAKE_SOURCE_DIR}/audio/libxmp/formats.c
-            ${CMAKE_SOURCE_DIR}/audio/libxmp/paula.c)
+add_library(qx_libxmp STATIC ${QX_LIBXMP_SOURCES} ${CMAKE_CURRENT_LIST_DIR}/libxmp/formats.c
+            ${CMAKE_CURRENT_LIST_DIR}/libxmp/paula.c)
 target_include_directories(qx_libxmp PRIVATE ${QX_LIBXMP_DIR}/src ${QX_LIBXMP_DIR}/include)
 # MinGW's conforming printf family: libxmp then needs none of its own.
 target_compile_definitions(qx_libxmp PRIVATE BUILDING_STATIC LIBXMP_NO_DEPACKERS LIBXMP_NO_PROWIZARD
@@ -21,5 +22,5 @@ target_compile_definitions(qx_libxmp PRIVATE BUILDING_STATIC LIBXMP_NO_DEPACKERS
 # Third-party code: built as its authors wrote it, without our warning rules.
 target_compile_options(qx_libxmp PRIVATE -w -Wno-error)
 # Only the tracker player sees libxmp's header.
-set_source_files_properties(${CMAKE_SOURCE_DIR}/audio/engine/QXTrackerSong.cpp PROPERTIES
+set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/engine/QXTrackerSong.cpp PROPERTIES
     INCLUDE_DIRECTORIES ${QX_LIBXMP_DIR}/include COMPILE_DEFINITIONS "QX_HAVE_LIBXMP;BUILDING_STATIC")

@@ -7,3 +7,5 @@ qx_native_test(kernel_tests
     LIBS qx_kernel)
 qx_native_fuzzer(module_image_fuzzer SOURCES ../tests/fuzz/ModuleImageFuzzer.cpp LIBS qx_kernel
                  CORPUS ../tests/fuzz/corpus/module_image)
+qx_native_fuzzer(command_line_fuzzer SOURCES ../tests/fuzz/CommandLineFuzzer.cpp LIBS qx_kernel
+                 CORPUS ../tests/fuzz/corpus/command_line)

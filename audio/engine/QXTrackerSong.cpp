@@ -82,21 +82,35 @@ private:
     bool started_ = false;
 };
 
-std::unique_ptr<QXEngineSong> loadTrackerSong(const char* path, QXMixer& mixer) {
+template <typename Load>
+std::unique_ptr<QXEngineSong> loadWith(QXMixer& mixer, Load load) {
     xmp_context context = xmp_create_context();
     if (!context) return nullptr;
-    if (xmp_load_module(context, path) != 0) {
+    if (load(context) != 0) {
         xmp_free_context(context);
         return nullptr;
     }
     return std::make_unique<TrackerSong>(context, mixer);
 }
+
+std::unique_ptr<QXEngineSong> loadTrackerSong(const char* path, QXMixer& mixer) {
+    return loadWith(mixer, [&](xmp_context context) { return xmp_load_module(context, path); });
+}
 }  // namespace
 
 QXSongLoader trackerSongLoader() { return loadTrackerSong; }
 
+std::unique_ptr<QXEngineSong> loadTrackerSongMemory(const std::uint8_t* data, std::size_t size, QXMixer& mixer) {
+    if (!data || size == 0 || size > 0x7FFFFFFF) return nullptr;
+    return loadWith(mixer, [&](xmp_context context) {
+        return xmp_load_module_from_memory(context, data, static_cast<long>(size));
+    });
+}
+
 #else
 
 QXSongLoader trackerSongLoader() { return nullptr; }
+
+std::unique_ptr<QXEngineSong> loadTrackerSongMemory(const std::uint8_t*, std::size_t, QXMixer&) { return nullptr; }
 
 #endif

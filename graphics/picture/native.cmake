@@ -9,4 +9,5 @@ target_compile_definitions(qx_picture_decoder_test PRIVATE QX_SOURCE_DIR="${QX_R
 qx_native_fuzzer(qx_picture_fuzzer
     SOURCES ${QX_ROOT}/graphics/picture/QXPictureFuzzer.cpp
     LIBS qx_picture_decoder
-    CORPUS ${QX_ROOT}/tests/data/pictures)
+    CORPUS ${QX_ROOT}/tests/data/pictures
+    DICT ${QX_ROOT}/tests/fuzz/dict/picture.dict)

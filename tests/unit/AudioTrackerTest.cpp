@@ -9,18 +9,20 @@
 
 #include "AudioTestSupport.h"
 #include "audio/engine/QXMixEngine.h"
+#include "audio/engine/QXMixer.h"
 #include "audio/engine/QXTrackerSong.h"
 
 using namespace audiotest;
 
 namespace {
-std::string themePath() {
+std::string sourcePath(const std::string& relative) {
 #ifdef _WIN32
-    return std::string("Z:") + QX_SOURCE_DIR + "/tests/data/audio/theme.mod";
+    return std::string("Z:") + QX_SOURCE_DIR + "/" + relative;
 #else
-    return std::string(QX_SOURCE_DIR) + "/tests/data/audio/theme.mod";
+    return std::string(QX_SOURCE_DIR) + "/" + relative;
 #endif
 }
+std::string themePath() { return sourcePath("tests/data/audio/theme.mod"); }
 
 class AudioTracker : public testing::Test {
 protected:
@@ -113,4 +115,46 @@ TEST_F(AudioTracker, DamagedModulesLoadAsNothingOrPlaySafely) {
     }
     std::remove(path.c_str());
     EXPECT_EQ(engine->songLoad(tempPath("qx_no_such_module.mod").c_str()), nullptr);
+}
+
+// The fuzzer's seeds, one of each format (tests/fuzz/make-tracker-seeds), load
+// from memory and sound; bytes that are no module load as nothing.
+TEST(AudioTrackerMemory, EachFormatLoadsFromMemoryAndSounds) {
+    if (!trackerSongLoader()) GTEST_SKIP() << "built without libxmp";
+    QXMixer mixer(44100, 2);
+    for (const char* name : {"theme.mod", "seed.s3m", "seed.xm", "seed.it"}) {
+        SCOPED_TRACE(name);
+        const std::vector<std::uint8_t> bytes = readFile(sourcePath(std::string("tests/fuzz/corpus/audio_tracker/") + name));
+        ASSERT_FALSE(bytes.empty());
+        std::unique_ptr<QXEngineSong> song = loadTrackerSongMemory(bytes.data(), bytes.size(), mixer);
+        ASSERT_NE(song, nullptr);
+        ASSERT_TRUE(song->play());
+        std::vector<std::int16_t> out(2 * 4410);
+        mixer.render(out.data(), 4410);
+        EXPECT_GT(energy(side(out, 0)), 0);
+        song->stop();
+    }
+    const std::vector<std::uint8_t> text(2000, 'x');
+    EXPECT_EQ(loadTrackerSongMemory(text.data(), text.size(), mixer), nullptr);
+    EXPECT_EQ(loadTrackerSongMemory(nullptr, 0, mixer), nullptr);
+}
+
+// Modules the fuzzer found faults with (tests/fuzz/corpus/audio_tracker/regress_*):
+// each loads as nothing or plays a while without a fault.
+TEST(AudioTrackerMemory, FuzzerFindingsLoadAsNothingOrPlaySafely) {
+    if (!trackerSongLoader()) GTEST_SKIP() << "built without libxmp";
+    QXMixer mixer(8000, 2);
+    for (const char* name :
+         {"regress_negative_c5speed.it", "regress_it_packed_bit_width.it", "regress_mixer_sample_count_overflow.it"}) {
+        SCOPED_TRACE(name);
+        const std::vector<std::uint8_t> bytes = readFile(sourcePath(std::string("tests/fuzz/corpus/audio_tracker/") + name));
+        ASSERT_FALSE(bytes.empty());
+        if (std::unique_ptr<QXEngineSong> song = loadTrackerSongMemory(bytes.data(), bytes.size(), mixer)) {
+            song->setLooping(true);
+            if (song->play()) {
+                std::vector<std::int16_t> out(2 * 8000);
+                mixer.render(out.data(), 8000);
+            }
+        }
+    }
 }
