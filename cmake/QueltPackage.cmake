@@ -2,7 +2,7 @@
 # Lays out the Windows package in BINARY_DIR/dist/ and zips it into ZIP:
 #   quelt-runtime-VERSION/  README.txt LICENSE.txt
 #     bin/       runtime.exe runtime.dll qxpack.exe qxbind.exe qxhost.exe qxrun.exe
-#     include/   quelt.h qxprog.h
+#     include/   quelt.h qxprog.h qxfigures.h (a program's own memory and handle figures)
 #     docs/      the format documents and the command reference, as they are
 #     examples/  the example programs with their pictures and sounds
 #     licenses/  the notices of what is built into the runtime
@@ -18,7 +18,8 @@ foreach(program runtime.exe runtime.dll qxpack.exe qxbind.exe qxhost.exe qxrun.e
     endif()
     file(COPY ${BINARY_DIR}/bin/${program} DESTINATION ${top}/bin)
 endforeach()
-file(COPY ${BINARY_DIR}/include/quelt.h ${SOURCE_DIR}/tools/include/qxprog.h DESTINATION ${top}/include)
+file(COPY ${BINARY_DIR}/include/quelt.h ${SOURCE_DIR}/tools/include/qxprog.h ${SOURCE_DIR}/tools/include/qxfigures.h
+     DESTINATION ${top}/include)
 
 # Whatever reference and format documents there are.
 file(GLOB documents ${SOURCE_DIR}/docs/*.md)
