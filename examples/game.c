@@ -18,7 +18,7 @@
        second, and shows the last frame for a second.
    game demo FRAMES DRIVER FOLDER figures
        the same, and prints the process's figures (memory, handles, objects)
-       after a tenth of the frames, halfway and at the end, then whether they
+       after a third of the frames, halfway and at the end, then whether they
        stayed flat (scripts/soak).
 
    Pictures, sounds and the music come from assets/game/ beside the program
@@ -562,8 +562,10 @@ static void runDemo(int frames, int started) {
     SeedRnd(DEMO_SEED);
     newGame();
     for (int i = 0; i < frames; ++i) {
-        if (figures && i == frames / 10) qxFigures("start");
-        if (figures && i == frames / 10 + (frames - frames / 10) / 2) qxFigures("middle");
+        /* The first third warms up: every sound has played (a first play
+           may open a handle for good) before the first figures. */
+        if (figures && i == frames / 3) qxFigures("start");
+        if (figures && i == frames / 3 + (frames - frames / 3) / 2) qxFigures("middle");
         step();
         if (gameOver && banner == 0) newGame();
         drawFrame();
