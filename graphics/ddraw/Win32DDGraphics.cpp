@@ -12,8 +12,11 @@ bool isDisplayKind(int kind) { return kind == kDDDisplay || kind == kDDPrimary |
                                       kind == kDDFlipPrimaryCopy; }
 }  // namespace
 
-Win32DDGraphics::Win32DDGraphics(int surfaceKind, int surfaceWidth, int surfaceHeight)
-    : QXGraphics(surfaceWidth, surfaceHeight), kind(surfaceKind), generation(theWin32DD.generation()) {}
+Win32DDGraphics::Win32DDGraphics(IDirectDraw7* directDraw, int surfaceKind, int surfaceWidth, int surfaceHeight)
+    : QXGraphics(surfaceWidth, surfaceHeight), kind(surfaceKind), generation(theWin32DD.generation()),
+      directDraw_(directDraw), library_(LoadLibraryA("ddraw.dll")) {
+    directDraw_->AddRef();
+}
 
 Win32DDGraphics::~Win32DDGraphics() {
     if (dc && surface) surface->ReleaseDC(dc);
@@ -75,10 +78,7 @@ bool Win32DDGraphics::createSurface() {
 Win32DDGraphics* createDDFlipChain(int kind) {
     IDirectDraw7* directDraw = theWin32DD.directDraw7();
     if (!directDraw || (kind != kDDFlipPrimary && kind != kDDFlipPrimaryCopy)) return nullptr;
-    auto* graphics = new Win32DDGraphics(kind, 0, 0);
-    graphics->library_ = LoadLibraryA("ddraw.dll");
-    graphics->directDraw_ = directDraw;
-    directDraw->AddRef();
+    auto* graphics = new Win32DDGraphics(directDraw, kind, 0, 0);
     DDSURFACEDESC2 description{};
     description.dwSize = sizeof description;
     if (!graphics->createSurface() || FAILED(graphics->surface->GetSurfaceDesc(&description))) {
@@ -98,10 +98,7 @@ Win32DDGraphics* createDDGraphics(int kind, int width, int height) {
     const bool primary = kind == kDDPrimary;
     if (!directDraw || (!primary && (width < 1 || height < 1)) || kind < kDDSystem24 || kind > kDDPrimary)
         runtimeError("Failed to create DirectDraw surface");
-    auto* graphics = new Win32DDGraphics(kind, width, height);
-    graphics->library_ = LoadLibraryA("ddraw.dll");
-    graphics->directDraw_ = directDraw;
-    directDraw->AddRef();
+    auto* graphics = new Win32DDGraphics(directDraw, kind, width, height);
     DDSURFACEDESC2 description{};
     description.dwSize = sizeof description;
     if (!graphics->createSurface() || FAILED(graphics->surface->GetSurfaceDesc(&description))) {

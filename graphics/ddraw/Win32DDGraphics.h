@@ -83,7 +83,8 @@ public:
 private:
     friend Win32DDGraphics* createDDGraphics(int kind, int width, int height);
     friend Win32DDGraphics* createDDFlipChain(int kind);
-    Win32DDGraphics(int kind, int width, int height);
+    // Holds `directDraw` and ddraw.dll for as long as the store lives.
+    Win32DDGraphics(IDirectDraw7* directDraw, int kind, int width, int height);
     bool createSurface();
     // The store to blit from onto this one: the twin of a kind-2 source when
     // this surface is in the display format, refreshed first when stale.
