@@ -94,6 +94,17 @@ void QXJoysticks::clear() {
     polled_ = false;
 }
 
+QXJoyFinder QXJoysticks::setFinder(QXJoyFinder finder) {
+    looked_ = false;
+    return std::exchange(finder_, finder);
+}
+
+void QXJoysticks::look() {
+    if (looked_) return;
+    looked_ = true;  // before the finder: it adds through add(), which must not look again
+    if (finder_) finder_();
+}
+
 bool QXJoysticks::add(std::unique_ptr<QXJoyController> controller) {
     if (!controller || full()) return false;
     controllers_.push_back(std::move(controller));
@@ -101,11 +112,13 @@ bool QXJoysticks::add(std::unique_ptr<QXJoyController> controller) {
 }
 
 QXJoyController* QXJoysticks::at(int port) {
+    look();
     if (port < 0 || port >= count()) return nullptr;
     return controllers_[static_cast<std::size_t>(port)].get();
 }
 
 void QXJoysticks::poll() {
+    look();
     if (controllers_.empty()) return;
     const std::uint32_t now = clock_();
     if (polled_ && now - lastPoll_ < kJoyPollIntervalMs) return;

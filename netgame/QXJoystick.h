@@ -105,31 +105,44 @@ private:
 };
 
 using QXJoyClock = std::uint32_t (*)();
+// Looks for the attached controllers and adds them to the set.
+using QXJoyFinder = void (*)();
 
-// The controllers found when the platform module started.
+// The controllers the platform module found. It looks for them when a
+// program first asks about a port, not when it starts: most programs never do.
 class QXJoysticks {
 public:
     explicit QXJoysticks(QXJoyClock clock) : clock_(clock) {}
 
     // Forgets every controller (releasing its device) and the poll time.
     void clear();
+    // The platform's way to look for controllers (null: none to look for),
+    // used at the next question; returns the one it replaces.
+    QXJoyFinder setFinder(QXJoyFinder finder);
     // False (and the controller dropped) once 32 are recorded.
     bool add(std::unique_ptr<QXJoyController> controller);
     int count() const { return static_cast<int>(controllers_.size()); }
     bool full() const { return count() >= kMaxJoysticks; }
-    // The controller at `port`, or null outside 0 to count - 1.
+    // The controller at `port`, or null outside 0 to count - 1. The first
+    // question after a finder is set has it look.
     QXJoyController* at(int port);
 
     // Reads every controller, unless there are none or the last poll was
     // less than kJoyPollIntervalMs ago.
     void poll();
     void flush();
+    // True once the finder has looked since it was set.
+    bool looked() const { return looked_; }
 
     QXJoyClock setClock(QXJoyClock clock);
 
 private:
     std::vector<std::unique_ptr<QXJoyController>> controllers_;
+    void look();
+
     QXJoyClock clock_;
+    QXJoyFinder finder_ = nullptr;
+    bool looked_ = false;
     std::uint32_t lastPoll_ = 0;
     bool polled_ = false;
 };

@@ -157,6 +157,10 @@ LRESULT Win32ListBox::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPAR
 bool Win32TreeView::create() { return createControl(WC_TREEVIEWA, WS_EX_CLIENTEDGE, 0x40000027); }
 
 bool Win32TextArea::create() {
+    // The "RichEdit" class comes with riched32, loaded with the first text
+    // area and kept for the rest of the run.
+    static const bool richEditLoaded = LoadLibraryA("riched32.dll") != nullptr;
+    if (!richEditLoaded) return false;
     if (!createControl("RichEdit", WS_EX_CLIENTEDGE, (style() & 1) ? 0x40200144 : 0x403001C4)) return false;
     HWND hwnd = control_.hwnd();
     SendMessageA(hwnd, EM_EXLIMITTEXT, 0, 0x100000);

@@ -23,7 +23,6 @@ bool Win32GuiDriver::startup() {
     startSubsystem("Screen");
     INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), kControlClasses};
     InitCommonControlsEx(&controls);
-    LoadLibraryA("riched32.dll");  // stays loaded: it provides the "RichEdit" class
 
     LOGFONTA description{};
     GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof description, &description);

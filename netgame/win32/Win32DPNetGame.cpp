@@ -89,11 +89,6 @@ bool Win32DPNetGame::startup() {
     // without DirectPlay (not installed on current Windows) the dialog
     // offers only the built-in service. Neither stops the program.
     socketsStarted_ = sockets_.start();
-    library_ = LoadLibraryA(directPlayLibrary_);
-    if (library_)
-        lobbyCreate_ = reinterpret_cast<LobbyCreateFn>(
-            reinterpret_cast<void*>(GetProcAddress(library_, "DirectPlayLobbyCreateA")));
-    if (!lobbyCreate_) unload();
     try {
         netGame().open(this);
     } catch (const std::bad_alloc&) {
@@ -112,9 +107,24 @@ void Win32DPNetGame::shutdown() {
     socketsStarted_ = false;
 }
 
+Win32DPNetGame::LobbyCreateFn Win32DPNetGame::lobbyCreate() const {
+    if (loadTried_) return lobbyCreate_;
+    loadTried_ = true;
+    library_ = LoadLibraryA(directPlayLibrary_);
+    if (library_)
+        lobbyCreate_ = reinterpret_cast<LobbyCreateFn>(
+            reinterpret_cast<void*>(GetProcAddress(library_, "DirectPlayLobbyCreateA")));
+    if (!lobbyCreate_ && library_) {
+        FreeLibrary(library_);
+        library_ = nullptr;
+    }
+    return lobbyCreate_;
+}
+
 void Win32DPNetGame::unload() {
     if (comStarted_) CoUninitialize();
     comStarted_ = false;
+    loadTried_ = false;
     lobbyCreate_ = nullptr;
     if (library_) FreeLibrary(library_);
     library_ = nullptr;
@@ -123,7 +133,7 @@ void Win32DPNetGame::unload() {
 // ---------------------------------------------------------------- DirectPlay objects
 
 Win32DPPtr<IDirectPlay4A> Win32DPNetGame::createDirectPlay() {
-    if (!lobbyCreate_) return {};
+    if (!lobbyCreate()) return {};
     // COM starts with the first DirectPlay object, not with every program. A
     // thread that already runs COM in another mode can still create objects.
     if (!comStarted_) comStarted_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
@@ -134,9 +144,10 @@ Win32DPPtr<IDirectPlay4A> Win32DPNetGame::createDirectPlay() {
 }
 
 bool Win32DPNetGame::tcpIpAddress(const std::string& host, std::vector<std::uint8_t>& address) const {
-    if (!lobbyCreate_) return false;
+    const LobbyCreateFn create = lobbyCreate();
+    if (!create) return false;
     IDirectPlayLobbyA* created = nullptr;
-    if (FAILED(lobbyCreate_(nullptr, &created, nullptr, nullptr, 0)) || !created) return false;
+    if (FAILED(create(nullptr, &created, nullptr, nullptr, 0)) || !created) return false;
     Win32DPPtr<IDirectPlayLobbyA> lobby(created);
     Win32DPPtr<IDirectPlayLobby3A> addresses;
     if (FAILED(lobby->QueryInterface(kDirectPlayLobby3A, addresses.out())) || !addresses) return false;

@@ -48,21 +48,23 @@ class Win32DPNetGame : public QXModule, private QXNetService {
 public:
     Win32DPNetGame();
 
-    // Starts Winsock for the built-in service, loads the lobby from
-    // "dplayx.dll" where it is present, and makes the net game ready.
+    // Starts Winsock for the built-in service and makes the net game ready.
+    // DirectPlay's library is loaded when first needed, not here.
     bool startup() override;
     // Stops the game, frees the net game's buffers, COM and the library.
     void shutdown() override;
 
-    // The library DirectPlay is loaded from at the next start (tests name
-    // one that is missing to see the module start without DirectPlay).
+    // The library DirectPlay is loaded from after the next start (tests name
+    // one that is missing to see the module run without DirectPlay).
     void setDirectPlayLibrary(const char* name) { directPlayLibrary_ = name; }
     // Where the dialog looks for games of the built-in service: the local
     // network's broadcast address and this machine, unless tests say else.
     void setDiscoveryTargets(std::vector<std::uint32_t> targets) { discoveryTargets_ = std::move(targets); }
     const std::vector<std::uint32_t>& discoveryTargets() const { return discoveryTargets_; }
-    // True when DirectPlay's lobby was found at start.
-    bool hasDirectPlay() const { return lobbyCreate_ != nullptr; }
+    // True when DirectPlay's lobby can be had (the first ask loads it).
+    bool hasDirectPlay() const { return lobbyCreate() != nullptr; }
+    // True once something has asked for DirectPlay since the start (for tests).
+    bool triedDirectPlay() const { return loadTried_; }
     // The sockets of the built-in service.
     Win32NetSockets& sockets() { return sockets_; }
 
@@ -87,14 +89,19 @@ private:
     // The TCP/IP address of `host` (DirectPlay's address bytes); false when
     // the lobby cannot build one.
     bool tcpIpAddress(const std::string& host, std::vector<std::uint8_t>& address) const;
+    // The lobby's constructor, loading DirectPlay's library at the first
+    // call after a start; null where it is missing.
+    LobbyCreateFn lobbyCreate() const;
     void unload();
 
     Win32NetSockets sockets_;
     const char* directPlayLibrary_ = "dplayx.dll";
     std::vector<std::uint32_t> discoveryTargets_{0xFFFFFFFFu, 0x7F000001u};
     bool socketsStarted_ = false;
-    HMODULE library_ = nullptr;
-    LobbyCreateFn lobbyCreate_ = nullptr;
+    // Loaded at first use: most programs never touch DirectPlay.
+    mutable bool loadTried_ = false;
+    mutable HMODULE library_ = nullptr;
+    mutable LobbyCreateFn lobbyCreate_ = nullptr;
     bool comStarted_ = false;
 };
 

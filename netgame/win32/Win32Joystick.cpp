@@ -151,13 +151,19 @@ QX_MODULE_INSTANCE(Win32Joystick, 16);
 
 bool Win32Joystick::startup() {
     joysticks().clear();
-    if (createDirectInput()) input_->EnumDevices(DIDEVTYPE_JOYSTICK, addJoystick, input_, DIEDFL_ATTACHEDONLY);
+    joysticks().setFinder([] { theWin32Joystick.findJoysticks(); });
     return true;
 }
 
 void Win32Joystick::shutdown() {
+    joysticks().setFinder(nullptr);
     joysticks().clear();
     releaseDirectInput();
+}
+
+void Win32Joystick::findJoysticks() {
+    if (!input_ && !createDirectInput()) return;
+    input_->EnumDevices(DIDEVTYPE_JOYSTICK, addJoystick, input_, DIEDFL_ATTACHEDONLY);
 }
 
 bool Win32Joystick::createDirectInput() {

@@ -1,7 +1,8 @@
 #pragma once
 // The joystick module: finds the attached game controllers through
-// DirectInput 5, loaded at run time, when it starts. Without DirectInput, or
-// with no controller attached, it starts with none; the start never fails.
+// DirectInput 5, loaded at run time when a program first asks about a port.
+// Without DirectInput, or with no controller attached, there are none; the
+// start never fails.
 
 #include <windows.h>
 
@@ -19,6 +20,9 @@ public:
 
     // Tells whether DirectInput could be loaded and created (for tests).
     bool hasDirectInput() const { return input_ != nullptr; }
+
+    // Loads DirectInput (once per start) and adds the attached controllers.
+    void findJoysticks();
 
 private:
     bool createDirectInput();

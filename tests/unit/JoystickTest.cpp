@@ -223,6 +223,23 @@ TEST(JoystickSet, PortsCapacityAndThePollInterval) {
 
     set.clear();
     EXPECT_EQ(set.count(), 0);
+
+    // The finder looks once, at the first question after it is set.
+    static int looks;
+    looks = 0;
+    set.setFinder([] { ++looks; });
+    EXPECT_EQ(looks, 0);
+    EXPECT_FALSE(set.looked());
+    EXPECT_EQ(set.at(0), nullptr);
+    set.poll();
+    set.at(3);
+    EXPECT_EQ(looks, 1);
+    set.clear();
+    set.at(0);
+    EXPECT_EQ(looks, 1) << "a clear alone does not look again";
+    EXPECT_NE(set.setFinder(nullptr), nullptr);
+    set.at(0);
+    EXPECT_EQ(looks, 1);
     EXPECT_EQ(script.use_count(), 1) << "clearing releases the devices";
 }
 
@@ -262,11 +279,13 @@ protected:
     void SetUp() override {
         joysticks().clear();
         savedClock_ = joysticks().setClock(fakeClock);
+        savedFinder_ = joysticks().setFinder(nullptr);  // only the scripted controllers
         fakeNow = 1000;
     }
     void TearDown() override {
         joysticks().clear();
         joysticks().setClock(savedClock_);
+        joysticks().setFinder(savedFinder_);
     }
     // Lets the next command poll again.
     void later() { fakeNow += kJoyPollIntervalMs; }
@@ -275,6 +294,7 @@ protected:
 
 private:
     QXJoyClock savedClock_ = nullptr;
+    QXJoyFinder savedFinder_ = nullptr;
 };
 }  // namespace
 
@@ -364,6 +384,9 @@ TEST(JoystickModule, StartsAndStopsWithoutControllers) {
     JoyCommands cmd;
     for (int round = 0; round < 2; ++round) {
         ASSERT_TRUE(startModule(&theWin32Joystick));
+        EXPECT_FALSE(theWin32Joystick.hasDirectInput()) << "DirectInput is loaded at the first question, not at start";
+        EXPECT_EQ(cmd.type(1), 0);
+        EXPECT_TRUE(joysticks().looked());
         if (joysticks().count() > 0) {
             stopModule(&theWin32Joystick);
             GTEST_SKIP() << "a game controller is attached";

@@ -510,9 +510,12 @@ std::string uniqueGameName(const char* what) {
 
 TEST(NetGameServiceModule, StartsWithoutDirectPlayAndHostsWithTheBuiltInService) {
     theWin32DPNetGame.setDirectPlayLibrary("qx_no_such_dplayx.dll");
+    struct Restore {
+        ~Restore() { theWin32DPNetGame.setDirectPlayLibrary("dplayx.dll"); }
+    } restore;
     const bool started = startModule(&theWin32DPNetGame);
-    theWin32DPNetGame.setDirectPlayLibrary("dplayx.dll");
     ASSERT_TRUE(started) << "a program that never plays must still start";
+    EXPECT_FALSE(theWin32DPNetGame.triedDirectPlay()) << "DirectPlay is loaded when first needed, not at start";
     EXPECT_FALSE(theWin32DPNetGame.hasDirectPlay());
     EXPECT_FALSE(theWin32DPNetGame.createDirectPlay());
     Arg name(uniqueGameName("nodp").c_str());

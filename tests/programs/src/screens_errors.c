@@ -33,6 +33,7 @@ void qxmain(void) {
     }
     case 7: SetGfxDriver(2); GraphicsWidth(); break;
     case 8: Graphics(32, 32, 0, 2); EndGraphics(); WritePixelFast(0, 0, 0, 0); break;
+    case 9: Graphics(64, 48, 0, 2); break; /* run without ddraw.dll */
     }
     Print(text("not reached"));
 }
