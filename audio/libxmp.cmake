@@ -20,7 +20,10 @@ target_include_directories(qx_libxmp PRIVATE ${QX_LIBXMP_DIR}/src ${QX_LIBXMP_DI
 target_compile_definitions(qx_libxmp PRIVATE BUILDING_STATIC LIBXMP_NO_DEPACKERS LIBXMP_NO_PROWIZARD
                            __USE_MINGW_ANSI_STDIO=1)
 # Third-party code: built as its authors wrote it, without our warning rules.
-target_compile_options(qx_libxmp PRIVATE -w -Wno-error)
+# Its mixers and loaders let signed values wrap on damaged modules (the
+# fuzzer found three such places): wrapping integers make that defined, so
+# the optimiser cannot turn it into something worse, in every build.
+target_compile_options(qx_libxmp PRIVATE -w -Wno-error -fwrapv)
 # Only the tracker player sees libxmp's header.
 set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/engine/QXTrackerSong.cpp PROPERTIES
     INCLUDE_DIRECTORIES ${QX_LIBXMP_DIR}/include COMPILE_DEFINITIONS "QX_HAVE_LIBXMP;BUILDING_STATIC")

@@ -23,11 +23,10 @@ if(QX_LIBXMP_DIR AND EXISTS ${QX_LIBXMP_DIR}/src/player.c)
     # every compiler we use does it); it converts the logarithm of a sample
     # rate a module may give as negative (NaN) to an int, which x86 turns into
     # INT_MIN as the runtime's build does too; and its mixer's sample counts
-    # then wrap. It is built with wrapping integers and those reports are
-    # turned off for it; the address sanitizer still checks where such values
-    # lead (tests/fuzz/corpus/audio_tracker/regress_*).
-    target_compile_options(qx_libxmp PRIVATE -fwrapv
-                           -fno-sanitize=shift-base,float-cast-overflow,signed-integer-overflow)
+    # then wrap. It is built with wrapping integers (libxmp.cmake) and those
+    # reports are turned off for it; the address sanitizer still checks where
+    # such values lead (tests/fuzz/corpus/audio_tracker/regress_*).
+    target_compile_options(qx_libxmp PRIVATE -fno-sanitize=shift-base,float-cast-overflow,signed-integer-overflow)
     # Its IT sample unpacker reads a bit width from the file and shifts by
     # 32 minus it, which a damaged sample makes negative: x86 masks the count,
     # the sample byte comes out wrong, and every write stays inside the
