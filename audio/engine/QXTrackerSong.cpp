@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
+#include <cstring>
 
 #include "audio/engine/QXMixer.h"
 
@@ -82,11 +84,57 @@ private:
     bool started_ = false;
 };
 
+// libxmp 4.5.0 plays an IT sample's ping-pong sustain loop from the
+// sample's own buffer as if that loop were unrolled there (the unrolled copy
+// it makes goes to a buffer its mixer never reads): past the loop's end it
+// reads as far again as the loop is long, beyond the buffer when the loop
+// ends near the sample's end. Such a sample gets a buffer long enough for
+// any such loop, twice the sample and libxmp's four frames of interpolation
+// guard; what libxmp wrote stays as it was, and the frames added hold the
+// sample mirrored at its end, as an unrolled loop ending there would.
+// False when there is no memory for it.
+bool makeRoomForSustainPingPong(xmp_sample& sample) {
+    constexpr int kPingPongSustain = XMP_SAMPLE_SLOOP | XMP_SAMPLE_SLOOP_BIDIR;
+    if ((sample.flg & kPingPongSustain) != kPingPongSustain || !sample.data || sample.len <= 0) return true;
+    const std::int64_t length = sample.len;
+    // The frames libxmp's loader allocated (libxmp_load_sample): the sample,
+    // the guard and, for a ping-pong main loop, its unrolled part past the end.
+    std::int64_t frames = length + 4;
+    if ((sample.flg & XMP_SAMPLE_LOOP) && (sample.flg & XMP_SAMPLE_LOOP_BIDIR))
+        frames += std::max<std::int64_t>(0, std::int64_t{sample.lpe} - sample.lps - (length - sample.lpe));
+    const std::int64_t needed = 2 * length + 4;
+    if (needed <= frames) return true;
+    const std::size_t width = sample.flg & XMP_SAMPLE_16BIT ? 2 : 1;
+    // The buffer starts 4 bytes before data, where libxmp frees it from.
+    auto* block = static_cast<unsigned char*>(std::realloc(sample.data - 4, 4 + static_cast<std::size_t>(needed) * width));
+    if (!block) return false;
+    sample.data = block + 4;
+    for (std::int64_t frame = frames; frame < needed; ++frame) {
+        const std::int64_t mirrored = std::max<std::int64_t>(0, 2 * length - 1 - frame);
+        std::memcpy(sample.data + frame * width, sample.data + mirrored * width, width);
+    }
+    return true;
+}
+
+bool makeSamplesSafe(xmp_context context) {
+    xmp_module_info info{};
+    xmp_get_module_info(context, &info);
+    if (!info.mod) return false;
+    for (int i = 0; i < info.mod->smp; ++i)
+        if (!makeRoomForSustainPingPong(info.mod->xxs[i])) return false;
+    return true;
+}
+
 template <typename Load>
 std::unique_ptr<QXEngineSong> loadWith(QXMixer& mixer, Load load) {
     xmp_context context = xmp_create_context();
     if (!context) return nullptr;
     if (load(context) != 0) {
+        xmp_free_context(context);
+        return nullptr;
+    }
+    if (!makeSamplesSafe(context)) {
+        xmp_release_module(context);
         xmp_free_context(context);
         return nullptr;
     }

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <algorithm>
 #include <string>
 
 #include "AudioTestSupport.h"
@@ -144,8 +146,8 @@ TEST(AudioTrackerMemory, EachFormatLoadsFromMemoryAndSounds) {
 TEST(AudioTrackerMemory, FuzzerFindingsLoadAsNothingOrPlaySafely) {
     if (!trackerSongLoader()) GTEST_SKIP() << "built without libxmp";
     QXMixer mixer(8000, 2);
-    for (const char* name :
-         {"regress_negative_c5speed.it", "regress_it_packed_bit_width.it", "regress_mixer_sample_count_overflow.it"}) {
+    for (const char* name : {"regress_negative_c5speed.it", "regress_it_packed_bit_width.it",
+                             "regress_mixer_sample_count_overflow.it", "regress_it_sustain_pingpong_past_end.it"}) {
         SCOPED_TRACE(name);
         const std::vector<std::uint8_t> bytes = readFile(sourcePath(std::string("tests/fuzz/corpus/audio_tracker/") + name));
         ASSERT_FALSE(bytes.empty());
@@ -157,4 +159,134 @@ TEST(AudioTrackerMemory, FuzzerFindingsLoadAsNothingOrPlaySafely) {
             }
         }
     }
+}
+
+namespace {
+// An IT module in sample mode: one sample, a ramp from -peak to +peak, with
+// a ping-pong sustain loop and perhaps a main loop, held at C-5 (8363 Hz)
+// for a whole pattern.
+struct PingPongCase {
+    const char* name;
+    bool wide;  // 16-bit
+    int frames;
+    int sustainStart, sustainEnd;
+    int loopStart, loopEnd;  // a ping-pong main loop too when loopEnd > 0
+};
+
+void put16(std::vector<std::uint8_t>& out, std::size_t at, int value) {
+    out[at] = static_cast<std::uint8_t>(value);
+    out[at + 1] = static_cast<std::uint8_t>(value >> 8);
+}
+void put32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) out[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+std::vector<std::uint8_t> pingPongModule(const PingPongCase& c) {
+    constexpr std::size_t kSampleHeader = 0xC0 + 2 + 8, kPattern = kSampleHeader + 80;
+    std::vector<std::uint8_t> m(kPattern);
+    std::memcpy(m.data(), "IMPMpingpong", 12);
+    put16(m, 0x20, 2);  // orders
+    put16(m, 0x24, 1);  // samples
+    put16(m, 0x26, 1);  // patterns
+    put16(m, 0x28, 0x0214);
+    put16(m, 0x2A, 0x0214);
+    put16(m, 0x2C, 0x0009);  // stereo, linear slides, no instruments
+    m[0x30] = 128;           // global volume
+    m[0x31] = 48;            // mixing volume
+    m[0x32] = 6;             // speed
+    m[0x33] = 125;           // tempo
+    m[0x34] = 128;
+    for (int ch = 0; ch < 64; ++ch) {
+        m[0x40 + ch] = ch < 2 ? 32 : 0xA0;
+        m[0x80 + ch] = 64;
+    }
+    m[0xC0] = 0;
+    m[0xC1] = 255;
+    put32(m, 0xC2, kSampleHeader);
+    put32(m, 0xC6, kPattern);
+
+    const std::size_t h = kSampleHeader;
+    std::memcpy(&m[h], "IMPS", 4);
+    m[h + 17] = 64;  // global volume
+    m[h + 18] = static_cast<std::uint8_t>(0x01 | (c.wide ? 0x02 : 0) | 0x20 | 0x80 | (c.loopEnd > 0 ? 0x10 | 0x40 : 0));
+    m[h + 19] = 64;
+    m[h + 46] = 1;  // signed
+    m[h + 47] = 32;
+    put32(m, h + 48, static_cast<std::uint32_t>(c.frames));
+    put32(m, h + 52, static_cast<std::uint32_t>(c.loopStart));
+    put32(m, h + 56, static_cast<std::uint32_t>(c.loopEnd));
+    put32(m, h + 60, 8363);
+    put32(m, h + 64, static_cast<std::uint32_t>(c.sustainStart));
+    put32(m, h + 68, static_cast<std::uint32_t>(c.sustainEnd));
+
+    // Row 0: channel 1 plays C-5 with sample 1 at volume 64; 63 empty rows.
+    std::vector<std::uint8_t> rows = {0x81, 0x07, 60, 1, 64, 0};
+    rows.resize(rows.size() + 63, 0);
+    m.resize(kPattern + 8);
+    put16(m, kPattern, static_cast<int>(rows.size()));
+    put16(m, kPattern + 2, 64);
+    m.insert(m.end(), rows.begin(), rows.end());
+
+    put32(m, h + 72, static_cast<std::uint32_t>(m.size()));
+    const int peak = c.wide ? 20000 : 100;
+    for (int i = 0; i < c.frames; ++i) {
+        const int value = -peak + 2 * peak * i / (c.frames - 1);
+        m.push_back(static_cast<std::uint8_t>(value));
+        if (c.wide) m.push_back(static_cast<std::uint8_t>(value >> 8));
+    }
+    return m;
+}
+
+std::vector<std::int16_t> playLeft(QXMixer& mixer, const std::vector<std::uint8_t>& module, int frames) {
+    std::unique_ptr<QXEngineSong> song = loadTrackerSongMemory(module.data(), module.size(), mixer);
+    if (!song || !song->play()) return {};
+    std::vector<std::int16_t> out(2 * frames);
+    mixer.render(out.data(), frames);
+    song->stop();
+    return side(out, 0);
+}
+}  // namespace
+
+// libxmp plays a ping-pong sustain loop on past the loop's end by as much
+// again as the loop is long, from the sample's own data: past the sample's
+// end when the loop ends near it. Every such sample plays its note within
+// its buffer (the address sanitizer checks natively). (libxmp ends the note
+// when a tick starts on the way back; that is left as it is.)
+TEST(AudioTrackerMemory, PingPongSustainLoopsStayInsideTheirSample) {
+    if (!trackerSongLoader()) GTEST_SKIP() << "built without libxmp";
+    QXMixer mixer(44100, 2);
+    const PingPongCase cases[] = {
+        {"8-bit, whole sample", false, 64, 0, 64, 0, 0},
+        {"16-bit, whole sample", true, 64, 0, 64, 0, 0},
+        {"16-bit, ends before the sample", true, 64, 0, 48, 0, 0},
+        {"8-bit, second half", false, 64, 32, 64, 0, 0},
+        {"16-bit, short main ping-pong loop too", true, 64, 0, 64, 0, 32},
+        {"16-bit, main ping-pong loop over the sample", true, 64, 0, 64, 0, 64},
+        {"8-bit, sustain end past the sample", false, 40, 8, 0x7FFFFFFF, 0, 0},
+        {"16-bit, two frames", true, 2, 0, 2, 0, 0},
+        {"8-bit, long", false, 30000, 100, 30000, 0, 0},
+    };
+    for (const PingPongCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<std::int16_t> left = playLeft(mixer, pingPongModule(c), 22050);
+        ASSERT_EQ(left.size(), 22050u);
+        EXPECT_GT(energy(std::vector<std::int16_t>(left.begin(), left.begin() + 882)), 0);
+    }
+}
+
+// Looped over the whole sample, the ramp plays up and back down again as a
+// smooth triangle: 64 frames up and 63 down at 8363 Hz take 670 frames at
+// 44100 Hz, all within the first tick (882 frames at 125 BPM).
+TEST(AudioTrackerMemory, APingPongSustainLoopOverTheWholeSamplePlaysBackDown) {
+    if (!trackerSongLoader()) GTEST_SKIP() << "built without libxmp";
+    QXMixer mixer(44100, 2);
+    const std::vector<std::int16_t> left = playLeft(mixer, pingPongModule({"", true, 64, 0, 64, 0, 0}), 882);
+    ASSERT_EQ(left.size(), 882u);
+    const auto top = std::max_element(left.begin(), left.end());
+    EXPECT_NEAR(top - left.begin(), 337, 10);
+    EXPECT_GT(*top, 1000);
+    EXPECT_LT(left[660], -*top / 2);  // back at the start of the ramp
+    int jump = 0;
+    for (std::size_t i = 50; i < left.size(); ++i) jump = std::max(jump, std::abs(left[i] - left[i - 1]));
+    EXPECT_LT(jump, *top / 16);
 }
