@@ -147,7 +147,8 @@ TEST(AudioTrackerMemory, FuzzerFindingsLoadAsNothingOrPlaySafely) {
     if (!trackerSongLoader()) GTEST_SKIP() << "built without libxmp";
     QXMixer mixer(8000, 2);
     for (const char* name : {"regress_negative_c5speed.it", "regress_it_packed_bit_width.it",
-                             "regress_mixer_sample_count_overflow.it", "regress_it_sustain_pingpong_past_end.it"}) {
+                             "regress_mixer_sample_count_overflow.it", "regress_it_sustain_pingpong_past_end.it",
+                             "regress_mod_toneporta_before_any_note.mod"}) {
         SCOPED_TRACE(name);
         const std::vector<std::uint8_t> bytes = readFile(sourcePath(std::string("tests/fuzz/corpus/audio_tracker/") + name));
         ASSERT_FALSE(bytes.empty());
