@@ -85,9 +85,10 @@ function(qx_add_program name)
             COMMAND ${CMAKE_COMMAND} -E make_directory ${P_OUTPUT_DIR}/obj
             COMMAND ${CMAKE_C_COMPILER} -c -O1 -std=c11 -Wall -Wextra -Werror -ffreestanding
                     -fno-ident -fno-asynchronous-unwind-tables -fno-stack-protector -mno-stack-arg-probe
-                    -I${QX_HEADER_DIR} -I${CMAKE_SOURCE_DIR}/tools/include -o ${obj} ${src}
+                    -I${QX_HEADER_DIR} -I${CMAKE_SOURCE_DIR}/tools/include -MD -MF ${obj}.d -o ${obj} ${src}
             DEPENDS ${src} ${QX_HEADER}
-            IMPLICIT_DEPENDS C ${src}
+            # The compiler's list of headers read: a change to qxfigures.h or qxtest.h rebuilds.
+            DEPFILE ${obj}.d
             COMMENT "Compiling program ${name}: ${base}.c")
         list(APPEND objects ${obj})
     endforeach()
