@@ -121,6 +121,7 @@ static int senderLast[MAX_SENDERS], senderOutOfOrder[MAX_SENDERS], senderCount;
 static void noteSender(const char* line) {
     char name[64];
     int n = 0;
+    if (!scripted) return; /* a person may type anything */
     while (line[n] && !startsWith(line + n, ": ") && n < 63) name[n] = line[n], ++n;
     name[n] = 0;
     if (!startsWith(line + n, ": message ")) return;
