@@ -603,6 +603,15 @@ static int nextFileNode(int from) {
     return -1;
 }
 
+/* Why the run stops, in the log and on the console. */
+static void stopEditing(const char* why, const char* path) {
+    char line[LINE + PATH];
+    append(append(line, why, line + sizeof line), path, line + sizeof line);
+    logLine(line);
+    Print(text(line));
+    doneWithTexts(1);
+}
+
 /* Opens, edits, saves and closes `count` files the way the menus and the tree do. */
 static void editByItself(int count) {
     char line[40];
@@ -614,13 +623,13 @@ static void editByItself(int count) {
         if (done == warmUp + (count - warmUp) / 2) qxFigures("middle");
         at = nextFileNode(at);
         if (at < 0) {
-            logLine("no file to edit");
+            stopEditing("no file to edit in ", folder);
             return;
         }
         SelectTreeViewNode(nodes[at]);
         treeSelectionChanged();
         if (!handleWaiting() || !same(filePath, nodePaths[at])) {
-            logPair("could not open ", nodePaths[at]);
+            stopEditing("could not open ", nodePaths[at]);
             return;
         }
         appendInt(append(line, "edited ", line + sizeof line), done + 1, line + sizeof line);
@@ -633,7 +642,7 @@ static void editByItself(int count) {
         showCaret();
         command(MENU_SAVE);
         if (!handleWaiting() || modified) {
-            logPair("could not save ", nodePaths[at]);
+            stopEditing("could not save ", nodePaths[at]);
             return;
         }
         command(MENU_NEW);
