@@ -87,6 +87,7 @@ function(qx_add_program name)
                     -fno-ident -fno-asynchronous-unwind-tables -fno-stack-protector -mno-stack-arg-probe
                     -I${QX_HEADER_DIR} -I${CMAKE_SOURCE_DIR}/tools/include -MD -MF ${obj}.d -o ${obj} ${src}
             DEPENDS ${src} ${QX_HEADER}
+            # The compiler's list of headers read: a change to qxfigures.h or qxtest.h rebuilds.
             DEPFILE ${obj}.d
             COMMENT "Compiling program ${name}: ${base}.c")
         list(APPEND objects ${obj})

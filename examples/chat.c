@@ -1,12 +1,12 @@
 /* chat: several programs talking over a net game and a TCP line protocol.
 
-   chat host NAME [MESSAGES PLAYERS LINES]
+   chat host NAME [MESSAGES PLAYERS LINES [figures]]
        hosts the net game "qxchat" as player NAME and serves TCP port 28490,
        where line clients connect; their lines go to the game, the game's
        messages go to them.
-   chat join NAME [MESSAGES PLAYERS]
+   chat join NAME [MESSAGES PLAYERS [figures]]
        joins the game on 127.0.0.1 as player NAME.
-   chat line NAME [MESSAGES]
+   chat line NAME [MESSAGES [figures]]
        a plain TCP line client of the host: "/name NAME", then its lines,
        then "/bye"; it prints each line the host sends until the host's "/bye".
 
@@ -16,16 +16,27 @@
    line clients are in (the host then tells the others to go), it sends
    "message 1" ... "message MESSAGES", says bye, waits for everyone's bye,
    and leaves. Everything seen is printed in the order seen:
-   "joined NAME", "NAME: TEXT", "left NAME". */
+   "joined NAME", "NAME: TEXT", "left NAME". A sender keeps in step with the
+   others: it stays at most STEP_WINDOW messages ahead of any sender it has
+   heard from, so that nobody's queues grow however long the talk.
+
+   With "figures" the talk is a long run: the messages are counted instead
+   of printed and listed (a line "NAME: COUNT in order" for each sender at
+   the end, or what came out of order), and the program prints its memory,
+   handles and objects after a tenth of its own messages, halfway and once
+   the talk is over, then whether they stayed flat (qxfigures.h). The
+   message list keeps the last LIST_ROWS messages. */
+#include "qxfigures.h"
 #include "qxprog.h"
 
 enum { CHAT = 1, BYE = 2, RELAYED = 3, GO = 4 };
 enum { JOINED = 100, LEFT = 101, LOST = 200 };
 enum { GADGET_ACTION = 0x401, WINDOW_CLOSE = 0x803 };
 enum { LINE_PORT = 28490, MAX_LINES = 8, TEXT = 512, PATIENCE_MS = 60000 };
+enum { STEP_WINDOW = 50, LIST_ROWS = 200 };
 
 static char role[16], myName[64];
-static int messages, players, lineClients, scripted, hosting;
+static int messages, players, lineClients, scripted, hosting, figures;
 static int me, remotePlayers, byes, lost, started;
 static int window, playerList, messageList, field, sendButton;
 
@@ -99,9 +110,86 @@ static void addItem(int list, const char* item) {
     _qxStrTmpFree(1);
 }
 
-/* Shows and prints one line of the conversation. */
+/* ---------------------------------------------------------------- keeping in step
+
+   Every sender's "message N" lines, as heard: the last N of each, and
+   whether they came in order. */
+enum { MAX_SENDERS = 16 };
+static char senderNames[MAX_SENDERS][64];
+static int senderLast[MAX_SENDERS], senderOutOfOrder[MAX_SENDERS], senderCount;
+
+static void noteSender(const char* line) {
+    char name[64];
+    int n = 0;
+    if (!scripted) return; /* a person may type anything */
+    while (line[n] && !startsWith(line + n, ": ") && n < 63) name[n] = line[n], ++n;
+    name[n] = 0;
+    if (!startsWith(line + n, ": message ")) return;
+    const int number = readInt(line + n + 10);
+    int i = 0;
+    while (i < senderCount && !same(senderNames[i], name)) ++i;
+    if (i == senderCount) {
+        if (senderCount == MAX_SENDERS) return;
+        put(senderNames[senderCount++], name);
+    }
+    if (number != senderLast[i] + 1) {
+        if (!senderOutOfOrder[i]++) {
+            char report[TEXT + 40];
+            put(put(report, "out of order: "), line);
+            say(report);
+        }
+    }
+    senderLast[i] = number;
+}
+
+/* Our own name as the others print it. */
+static const char* ownSenderName(void) {
+    static char name[72];
+    put(put(name, myName), same(role, "line") ? "@tcp" : "");
+    return name;
+}
+
+/* Message `number` of ours may go: nobody heard from is STEP_WINDOW behind. */
+static int inStep(int number) {
+    for (int i = 0; i < senderCount; ++i)
+        if (!same(senderNames[i], ownSenderName()) && senderLast[i] < messages && senderLast[i] < number - STEP_WINDOW)
+            return 0;
+    return 1;
+}
+
+static void sayCounts(void) {
+    char line[120];
+    for (int i = 0; i < senderCount; ++i) {
+        char* at = putInt(put(put(line, senderNames[i]), ": "), senderLast[i]);
+        put(at, senderOutOfOrder[i] ? " out of order" : " in order");
+        say(line);
+    }
+}
+
+/* Own messages sent where the figures are taken: after a tenth, then halfway. */
+static void figuresAt(int sent) {
+    const int warmUp = messages / 10;
+    if (!figures) return;
+    if (sent == warmUp) qxFigures("start");
+    if (sent == warmUp + (messages - warmUp) / 2) qxFigures("middle");
+}
+
+static void figuresEnd(void) {
+    if (!figures) return;
+    qxFigures("end");
+    sayCounts();
+    qxFiguresVerdict();
+}
+
+/* Shows and prints one line of the conversation: the list keeps the last
+   LIST_ROWS lines. With figures, lines are only counted: a list view takes
+   some 20 ms a line under Wine (docs/wine-notes.md), which would make the
+   long run a matter of hours. */
 static void show(const char* line) {
+    noteSender(line);
+    if (figures) return;
     say(line);
+    if (CountGadgetItems(messageList) >= LIST_ROWS) RemoveGadgetItem(messageList, 0);
     addItem(messageList, line);
 }
 
@@ -269,10 +357,10 @@ static void receiveNet(void) {
     }
 }
 
-/* One turn of the program: window events, the game, the line clients.
-   Returns 0 when the window was closed. */
-static int pump(void) {
-    int event = WaitEvent(5);
+/* One turn of the program: window events (waiting up to `waitMs` for one),
+   the game, the line clients. Returns 0 when the window was closed. */
+static int pumpFor(int waitMs) {
+    int event = WaitEvent(waitMs);
     if (event == WINDOW_CLOSE) return 0;
     if (event == GADGET_ACTION && EventSource() == sendButton) {
         char typed[TEXT];
@@ -290,6 +378,8 @@ static int pump(void) {
     }
     return 1;
 }
+
+static int pump(void) { return pumpFor(5); }
 
 typedef int (*Condition)(void);
 
@@ -314,6 +404,8 @@ static int hostSaidGo(void) { return started; }
 static int lineClientsDone(void) { return linesFinished >= lineClients; }
 static int everyoneSaidBye(void) { return byes >= players - 1; }
 static int everyoneLeft(void) { return remotePlayers <= 0; }
+static int nextOwn;
+static int ownTurn(void) { return inStep(nextOwn); }
 
 static int enterGame(void) {
     QXString* game = text("qxchat");
@@ -346,18 +438,9 @@ static int enterGame(void) {
 
 /* ---------------------------------------------------------------- line client */
 
-static void sendLines(int stream) {
-    char line[40];
-    for (int i = 1; i <= messages; ++i) {
-        putInt(put(line, "message "), i);
-        writeLine(stream, line);
-    }
-    writeLine(stream, "/bye");
-}
-
 static int lineClient(void) {
     char line[TEXT];
-    int stream = 0;
+    int stream = 0, go = 0, next = 1;
     QXString* host = text("127.0.0.1");
     for (int tries = 0; tries < 80 && !stream; ++tries) {
         stream = OpenTCPStream(host, LINE_PORT, 0);
@@ -370,9 +453,12 @@ static int lineClient(void) {
     }
     put(put(line, "/name "), myName);
     writeLine(stream, line);
-    /* A scripted host says "/go" when everyone is in; "/bye" when it leaves. */
+    /* A scripted host says "/go" when everyone is in; "/bye" when it leaves.
+       The deadline moves on while lines come. */
     for (int deadline = MilliSecs() + PATIENCE_MS; !scripted || MilliSecs() - deadline < 0;) {
-        int event = WaitEvent(5);
+        /* Waits only when there is nothing to read and nothing to send. */
+        const int busy = ReadAvail(stream) > 0 || (go && next <= messages + 1 && inStep(next));
+        int event = WaitEvent(busy ? 0 : 5);
         if (event == WINDOW_CLOSE) {
             writeLine(stream, "/bye");
             break;
@@ -383,18 +469,26 @@ static int lineClient(void) {
             SetGadgetText(field, text(""));
             _qxStrTmpFree(1);
         }
-        if (ReadAvail(stream) > 0) {
+        int ended = 0;
+        while (!ended && ReadAvail(stream) > 0) {
             take(ReadLine(stream), line, TEXT);
-            if (same(line, "/bye")) break;
-            if (same(line, "/go")) {
-                if (scripted) sendLines(stream);
-                continue;
-            }
-            show(line);
-        } else if (Eof(stream)) {
-            break;
+            deadline = MilliSecs() + PATIENCE_MS;
+            if (same(line, "/bye")) ended = 1;
+            else if (same(line, "/go")) go = scripted;
+            else show(line);
+        }
+        if (ended || Eof(stream)) break;
+        /* Our lines, one a turn, in step with the others; then "/bye". */
+        if (go && next <= messages && inStep(next)) {
+            putInt(put(line, "message "), next);
+            writeLine(stream, line);
+            figuresAt(next++);
+        } else if (go && next == messages + 1) {
+            writeLine(stream, "/bye");
+            ++next;
         }
     }
+    figuresEnd();
     CloseTCPStream(stream);
     return 0;
 }
@@ -423,8 +517,9 @@ static void readArguments(void) {
     at = nextWord(arguments, role, sizeof role);
     at = nextWord(at, myName, sizeof myName);
     at = nextWord(at, word, sizeof word), messages = readInt(word);
-    at = nextWord(at, word, sizeof word), players = readInt(word);
-    nextWord(at, word, sizeof word), lineClients = readInt(word);
+    if (!same(role, "line")) at = nextWord(at, word, sizeof word), players = readInt(word);
+    if (same(role, "host")) at = nextWord(at, word, sizeof word), lineClients = readInt(word);
+    nextWord(at, word, sizeof word), figures = same(word, "figures");
     scripted = messages > 0;
     if (!myName[0]) put(myName, role);
 }
@@ -440,13 +535,18 @@ static void talk(void) {
         return;
     }
     for (int i = 1; i <= messages; ++i) {
+        nextOwn = i;
+        if (!waitFor(ownTurn, "the others to keep up")) return;
         putInt(put(line, "message "), i);
         sayOwn(line);
+        figuresAt(i);
+        if (!pumpFor(0) || lost) return;
     }
     if (server && !waitFor(lineClientsDone, "the line clients")) return;
     send(BYE, "bye");
     if (!waitFor(everyoneSaidBye, "everyone's bye")) return;
     say("everyone said bye");
+    figuresEnd();
 }
 
 void qxmain(void) {
@@ -455,6 +555,7 @@ void qxmain(void) {
         say("usage: chat host|join|line NAME [MESSAGES PLAYERS LINES]");
         return;
     }
+    if (figures) qxFiguresBind();
     openWindow();
     if (same(role, "line")) {
         lineClient();

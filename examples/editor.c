@@ -1,6 +1,6 @@
 /* editor: a small text editor.
 
-   editor [--log FILE] [FOLDER]
+   editor [--log FILE] [--figures COUNT] [FOLDER]
 
    A window with a menu bar, a tool bar, the files of FOLDER (or of the
    current directory) in a tree on the left and the open file in a text area
@@ -16,7 +16,15 @@
    With --log the editor writes what it does to FILE, a line each ("opened
    NAME (N lines)", "saved NAME (N lines)", "found WORD at line L", "status
    Line L, Col C", ...), so that a script driving it with real input can
-   check it afterwards. */
+   check it afterwards.
+
+   With --figures the editor runs by itself and leaves: it opens COUNT files
+   of the tree one after another (from the top, again from the first when it
+   runs out), puts a line "edited N" at the top of each and a line "added" at
+   its end, saves it and closes it (File > New), and prints the process's
+   memory, handles and objects after a tenth of them, halfway and at the end,
+   then whether they stayed flat (qxfigures.h). */
+#include "qxfigures.h"
 #include "qxprog.h"
 
 enum { GADGET_ACTION = 0x401, WINDOW_CLOSE = 0x803, MENU_ACTION = 0x1001 };
@@ -24,10 +32,11 @@ enum { MENU_NEW = 1, MENU_OPEN, MENU_SAVE, MENU_SAVE_AS, MENU_QUIT, MENU_FIND = 
 enum { TOOL_NEW, TOOL_OPEN, TOOL_SAVE, TOOL_FIND };          /* tool bar buttons, left to right */
 enum { EDITED = 1 };                                         /* text area action data: the user changed the text */
 enum { PATH = 260, NAME = 128, LINE = 200 };
-enum { MAX_NODES = 400, MAX_DEPTH = 3, TEXT_ROOM = 1 << 20 }; /* the text area holds at most 1 MiB */
+enum { MAX_NODES = 1000, MAX_DEPTH = 3, TEXT_ROOM = 1 << 20 }; /* the text area holds at most 1 MiB */
 enum { WIDTH = 720, HEIGHT = 460, TREE_WIDTH = 200 };
 
-static int logFile; /* the stream of --log FILE, or 0 */
+static int logFile;      /* the stream of --log FILE, or 0 */
+static int figuresCount; /* the files of --figures COUNT, or 0 */
 static int window, toolBar, tree, area;
 static int findWindow, findField, findButton, closeButton;
 
@@ -374,7 +383,7 @@ static char nodePaths[MAX_NODES][PATH];
 static int nodeCount;
 
 /* Names of the entries being sorted, for every folder on the way down. */
-enum { MAX_ENTRIES = 600 };
+enum { MAX_ENTRIES = 1000 };
 static char entryNames[MAX_ENTRIES][NAME];
 static int entryIsFolder[MAX_ENTRIES];
 static int entryCount;
@@ -524,6 +533,12 @@ static void readArguments(void) {
         doneWithTexts(1);
         while (*at == ' ') ++at;
     }
+    if (startsWith(at, "--figures ")) {
+        for (at += 10; *at == ' '; ++at) {
+        }
+        while (*at >= '0' && *at <= '9') figuresCount = figuresCount * 10 + (*at++ - '0');
+        while (*at == ' ') ++at;
+    }
     if (*at == '"') ++at;
     char* out = append(folder, at, folder + sizeof folder - 2);
     while (out > folder && (out[-1] == ' ' || out[-1] == '"')) *--out = 0;
@@ -569,6 +584,74 @@ static int handle(int event) {
     return 1;
 }
 
+/* ---------------------------------------------------------------- running by itself (--figures) */
+
+/* Handles the events waiting, as the loop below would; 0 if one closed the editor. */
+static int handleWaiting(void) {
+    for (int event = WaitEvent(0); event; event = WaitEvent(0))
+        if (!handle(event)) return 0;
+    return 1;
+}
+
+/* The tree's next file after node index `from`, from the top again at the end; -1 if none. */
+static int nextFileNode(int from) {
+    for (int step = 1; step <= nodeCount; ++step) {
+        int i = (from + step) % nodeCount;
+        int n = length(nodePaths[i]);
+        if (n && nodePaths[i][n - 1] != '\\') return i;
+    }
+    return -1;
+}
+
+/* Why the run stops, in the log and on the console. */
+static void stopEditing(const char* why, const char* path) {
+    char line[LINE + PATH];
+    append(append(line, why, line + sizeof line), path, line + sizeof line);
+    logLine(line);
+    Print(text(line));
+    doneWithTexts(1);
+}
+
+/* Opens, edits, saves and closes `count` files the way the menus and the tree do. */
+static void editByItself(int count) {
+    char line[40];
+    const int warmUp = count / 10;
+    int at = -1;
+    qxFiguresBind();
+    for (int done = 0; done < count; ++done) {
+        if (done == warmUp) qxFigures("start");
+        if (done == warmUp + (count - warmUp) / 2) qxFigures("middle");
+        at = nextFileNode(at);
+        if (at < 0) {
+            stopEditing("no file to edit in ", folder);
+            return;
+        }
+        SelectTreeViewNode(nodes[at]);
+        treeSelectionChanged();
+        if (!handleWaiting() || !same(filePath, nodePaths[at])) {
+            stopEditing("could not open ", nodePaths[at]);
+            return;
+        }
+        appendInt(append(line, "edited ", line + sizeof line), done + 1, line + sizeof line);
+        append(line + length(line), "\r\n", line + sizeof line);
+        SetTextAreaText(area, text(line), 0, 0, 1);
+        AddTextAreaText(area, text("\r\nadded"));
+        doneWithTexts(2);
+        if (!handleWaiting()) return;
+        setModified(1);
+        showCaret();
+        command(MENU_SAVE);
+        if (!handleWaiting() || modified) {
+            stopEditing("could not save ", nodePaths[at]);
+            return;
+        }
+        command(MENU_NEW);
+        if (!handleWaiting()) return;
+    }
+    qxFigures("end");
+    qxFiguresVerdict();
+}
+
 void qxmain(void) {
     _qxLoadLibs(&userLibs);
     AppTitle(text("Editor")); /* the caption of the message boxes */
@@ -580,8 +663,10 @@ void qxmain(void) {
     showCaret();
     ActivateGadget(area);
     logPair("folder ", folder);
-    while (handle(WaitEvent(-1))) {
-    }
+    if (figuresCount) editByItself(figuresCount);
+    else
+        while (handle(WaitEvent(-1))) {
+        }
     logLine("quit");
     CloseFile(logFile);
     FreeGadget(window); /* and with it every gadget inside, the Find window too */

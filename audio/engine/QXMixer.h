@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "audio/engine/QXSoundSource.h"
+#include "runtime/QXSpinLock.h"
 
 constexpr int kLoopOff = 1;
 constexpr int kLoopNormal = 2;
@@ -97,7 +98,7 @@ private:
     void renderVoice(Voice& voice, std::int32_t* mix, int frames);
 
     const int mixRate_;
-    std::mutex lock_;
+    QXSpinLock lock_;  // the program's thread against the mixer thread; no handle of its own
     std::vector<Voice> voices_;
     std::vector<std::int32_t> mix_;
 };
