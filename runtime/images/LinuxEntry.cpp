@@ -9,10 +9,10 @@
 // that cannot be linked is reported on standard error with exit code 255 (the
 // Windows program's -1).
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -35,11 +35,18 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: qxlinux FILE [ARGUMENTS...]\n");
         return 2;
     }
+    // One read of the whole file: a bound program is megabytes of runtime.
     std::vector<unsigned char> bytes;
     {
-        std::ifstream in(argv[1], std::ios::binary);
-        if (!in) return loaderFailure(std::string("Can't open ") + argv[1]);
-        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        struct stat info {};
+        if (stat(argv[1], &info) != 0) return loaderFailure(std::string("Can't open ") + argv[1]);
+        if (!S_ISREG(info.st_mode) || info.st_size > 0x7FFFFFFF) return loaderFailure(std::string("Can't read ") + argv[1]);
+        std::ifstream in(argv[1], std::ios::binary | std::ios::ate);
+        const std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : -1;
+        if (size < 0) return loaderFailure(std::string("Can't open ") + argv[1]);
+        bytes.resize(static_cast<std::size_t>(size));
+        in.seekg(0);
+        if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) return loaderFailure(std::string("Can't read ") + argv[1]);
     }
     const unsigned char* image = bytes.data();
     std::size_t size = bytes.size();

@@ -83,6 +83,7 @@ TEST(LinuxHost, LoaderFailuresReportAndExitWithMinusOne) {
         {buildPath("programs/unknown_symbol.qxm"), "Can't find symbol: _fPrint"},
         {textExe, "Not a Windows program"},
         {scratch + "/missing.qxm", "Can't open " + scratch + "/missing.qxm"},
+        {scratch, "Can't read " + scratch},
     };
     for (const Case& c : cases) {
         QXRunResult run = runProgram(c.file);
