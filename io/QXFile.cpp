@@ -4,7 +4,15 @@
 #include <cstring>
 
 #include "core/QXString.h"
+#include "runtime/QXHostPath.h"
 #include "runtime/QXRegistry.h"
+
+#if !defined(_WIN32)
+// glibc's names for the same calls: 64-bit offsets, reading without the lock.
+#define _fseeki64 fseeko64
+#define _ftelli64 ftello64
+#define _getc_nolock getc_unlocked
+#endif
 
 namespace {
 // Reads up to this many bytes are taken byte by byte from the stdio buffer.
@@ -12,7 +20,7 @@ constexpr int kSmallRead = 16;
 }  // namespace
 
 QXFile* QXFile::open(const char* path, const char* mode) {
-    std::FILE* file = std::fopen(path, mode);
+    std::FILE* file = std::fopen(hostPath(path).c_str(), mode);
     return file ? new QXFile(file, mode) : nullptr;
 }
 

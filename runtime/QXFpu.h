@@ -5,6 +5,11 @@
 
 #include <cfloat>
 
+// execute sets the x87 unit for compiled code (24-bit precision, every
+// exception masked, rounding to nearest) and restores it once the program ends.
+void setProgramFpuControl();
+void restoreRuntimeFpuControl();
+
 #if defined(_WIN32)
 class QXFpuPrecisionGuard {
 public:
@@ -15,6 +20,24 @@ public:
 
 private:
     unsigned saved_;
+};
+#elif defined(__i386__) && defined(__linux__)
+// glibc's i386 maths computes on the x87 too.
+#include <fpu_control.h>
+
+class QXFpuPrecisionGuard {
+public:
+    QXFpuPrecisionGuard() {
+        _FPU_GETCW(saved_);
+        fpu_control_t extended = static_cast<fpu_control_t>((saved_ & ~_FPU_EXTENDED) | _FPU_EXTENDED);
+        _FPU_SETCW(extended);
+    }
+    ~QXFpuPrecisionGuard() { _FPU_SETCW(saved_); }
+    QXFpuPrecisionGuard(const QXFpuPrecisionGuard&) = delete;
+    QXFpuPrecisionGuard& operator=(const QXFpuPrecisionGuard&) = delete;
+
+private:
+    fpu_control_t saved_;
 };
 #else
 // Native builds compute on SSE only: nothing to adjust.

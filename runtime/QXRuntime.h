@@ -2,6 +2,7 @@
 // The Runtime interface that hosts drive, and the execute frame around a
 // compiled program.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -25,7 +26,11 @@ public:
 
 constexpr int kRuntimeVersion = 0x0010008B;
 
+#if defined(_WIN32)
 extern "C" __declspec(dllexport) Runtime* runtimeGetRuntime();
+#else
+extern "C" Runtime* runtimeGetRuntime();
+#endif
 
 // 0 before the first execute, 1 while modules start, 2 while compiled code
 // runs, 3 once the program has ended.
@@ -66,7 +71,19 @@ void runProgramEndedHook();
 // showing a box that waits for a person; the hook must not return.
 using QXInternalErrorHook = void (*)(const char* message);
 void setInternalErrorHook(QXInternalErrorHook hook);
+// Runs the hook, if one is set (internalError does so before its report).
+void runInternalErrorHook(const char* message);
 
 // The stand-alone loader: links resource 1111 of the running program and
 // returns its code base. Does not return on failure (exit code -1).
 void* loadModule();
+
+#if !defined(_WIN32)
+// The Linux host's loader: links a module image (a .qxm file's bytes) into
+// memory that is writable and executable; returns its code base, or null with
+// the reason in `error`.
+void* linkModuleBytes(const unsigned char* image, std::size_t size, std::string& error);
+// The program file the Linux host runs (for the title and "appdir").
+void setProgramFile(const std::string& path);
+const std::string& programFile();
+#endif

@@ -1,5 +1,5 @@
-// System commands: console text, the application title, system facts,
-// environment variables and launching through the shell.
+// System commands on Windows: the console (one of our own when the program
+// has none), system facts, environment variables and launching through the shell.
 
 #include "core/QXSystem.h"
 
@@ -8,20 +8,15 @@
 #include <io.h>
 #include <shellapi.h>
 
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <string>
 
 #include "core/QXString.h"
 #include "runtime/QXAppTitle.h"
-#include "runtime/QXError.h"
 #include "runtime/QXRegistry.h"
-#include "runtime/QXRuntime.h"
 
 namespace {
-
-// ---------------------------------------------------------------- console
 
 struct Console {
     std::FILE* in = stdin;
@@ -35,9 +30,16 @@ Console& console() {
     return c;
 }
 
+std::string withBackslash(std::string dir) {
+    if (!dir.empty() && dir.back() != '\\') dir += '\\';
+    return dir;
+}
+
+}  // namespace
+
 // Opens a console of our own when the program has none; keeps the current
 // streams when one exists (a console program's, or one inherited).
-Console& prepareConsole() {
+QXConsoleStreams prepareConsole() {
     Console& c = console();
     if (AllocConsole()) {
         std::string title = appTitleText();
@@ -57,64 +59,7 @@ Console& prepareConsole() {
         _setmode(_fileno(c.out), _O_BINARY);
         c.binary = true;
     }
-    return c;
-}
-
-void writeText(std::FILE* out, const QXString* text) {
-    if (text && text->length > 0) std::fwrite(text->data, 1, static_cast<std::size_t>(text->length), out);
-}
-
-void QXCALL Write(QXString* text) {
-    Console& c = prepareConsole();
-    writeText(c.out, text);
-    std::fflush(c.out);
-}
-
-void QXCALL Print(QXString* text) {
-    Console& c = prepareConsole();
-    writeText(c.out, text);
-    std::fputc('\n', c.out);
-    std::fflush(c.out);
-}
-
-QXString* QXCALL Input(QXString* prompt) {
-    Console& c = prepareConsole();
-    writeText(c.out, prompt);
-    std::fflush(c.out);
-    char line[256];
-    if (!std::fgets(line, sizeof line, c.in)) return emptyString();
-    std::string text = trimControl(line);
-    return text.empty() ? emptyString() : newString(text.c_str());
-}
-
-// ---------------------------------------------------------------- the program
-
-void QXCALL RuntimeError(QXString* text) { runtimeError("%s", stringCText(text)); }
-
-// One string for the whole run: the kernel holds it, each call adds a reference.
-QXString* QXCALL CommandLine() {
-    auto* line = static_cast<QXString*>(programCommandLineObject());
-    if (!line) {
-        line = newString(programCommandLine().c_str());
-        setProgramCommandLineObject(line);
-    }
-    retain(line);
-    return line;
-}
-
-// ---------------------------------------------------------------- title and facts
-
-// The title is kept as text: the kernel's error boxes use it for a caption.
-void QXCALL AppTitle(QXString* title) { setAppTitleText(title ? std::string(title->view()) : std::string()); }
-
-std::string withBackslash(std::string dir) {
-    if (!dir.empty() && dir.back() != '\\') dir += '\\';
-    return dir;
-}
-
-std::string lower(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
+    return {c.in, c.out};
 }
 
 std::string systemProperty(const std::string& name) {
@@ -142,15 +87,7 @@ std::string systemProperty(const std::string& name) {
     return withBackslash(std::string(buffer, n));
 }
 
-QXString* QXCALL SystemProperty(QXString* property) {
-    std::string value = systemProperty(lower(stringCText(property)));
-    return value.empty() ? emptyString() : newString(value.c_str());
-}
-
-QXString* QXCALL GetEnv(QXString* var) {
-    const char* value = std::getenv(stringCText(var));
-    return value && *value ? newString(value) : emptyString();
-}
+namespace {
 
 void QXCALL SetEnv(QXString* var, QXString* value) {
     std::string assignment = std::string(stringCText(var)) + "=" + stringCText(value);
@@ -166,14 +103,6 @@ int QXCALL ExecFile(QXString* text) {
 }
 
 const QXSymbol commands[] = {
-    QX_COMMAND("RuntimeError$error", RuntimeError),
-    QX_COMMAND("$CommandLine", CommandLine),
-    QX_COMMAND("Write$text", Write),
-    QX_COMMAND("Print$text", Print),
-    QX_COMMAND("$Input$prompt=\"\"", Input),
-    QX_COMMAND("AppTitle$str", AppTitle),
-    QX_COMMAND("$SystemProperty$property", SystemProperty),
-    QX_COMMAND("$GetEnv$var", GetEnv),
     QX_COMMAND("SetEnv$var$value", SetEnv),
     QX_COMMAND("%ExecFile$file", ExecFile),
 };

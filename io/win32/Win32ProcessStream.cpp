@@ -1,5 +1,7 @@
 #include "io/win32/Win32ProcessStream.h"
 
+#include "io/QXProcess.h"
+
 #include <windows.h>
 
 #include <climits>
@@ -157,3 +159,5 @@ int ProcStream::eof() {
     if (state_ == kOpen) pipeAvail();  // notices a broken pipe
     return state_;
 }
+
+QXStream* startProcessStream(const char* commandLine) { return ProcStream::start(commandLine); }

@@ -1,10 +1,11 @@
 // Streams, files and directories driven by C programs laid out as compiled
 // code, run as stand-alone programs in a scratch working directory.
-#include <windows.h>
-
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "support/ProgramTestSupport.h"
 
@@ -14,29 +15,29 @@ namespace {
 class ScratchDirectory {
 public:
     ScratchDirectory() {
-        char temp[MAX_PATH];
-        GetTempPathA(MAX_PATH, temp);
-        path_ = std::string(temp) + "qx-files-program-" + std::to_string(GetCurrentProcessId());
-        CreateDirectoryA(path_.c_str(), nullptr);
+        const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+        path_ = std::filesystem::temp_directory_path() /
+                ("qx-files-program-" + std::string(test->name()) + "-" +
+                 std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + "-" +
+                 std::to_string(counter()++));
+        std::filesystem::remove_all(path_);
+        std::filesystem::create_directories(path_);
     }
     ~ScratchDirectory() {
-        WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA((path_ + "\\*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do {
-                std::string child = path_ + "\\" + found.cFileName;
-                if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileA(child.c_str());
-            } while (FindNextFileA(search, &found));
-            FindClose(search);
-        }
-        RemoveDirectoryA(path_.c_str());
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
     }
     ScratchDirectory(const ScratchDirectory&) = delete;
     ScratchDirectory& operator=(const ScratchDirectory&) = delete;
-    const std::string& path() const { return path_; }
+    std::string path() const { return path_.string(); }
+    bool has(const std::string& name) const { return std::filesystem::exists(path_ / name); }
 
 private:
-    std::string path_;
+    static int& counter() {
+        static int next = 0;
+        return next;
+    }
+    std::filesystem::path path_;
 };
 
 // The one message box a run showed, or "" when it showed none.
@@ -58,7 +59,7 @@ QXRunResult runIn(const ScratchDirectory& directory, const std::string& program,
 TEST(FileProgramTest, WritesReadsCopiesListsAndRemoves) {
     ScratchDirectory directory;
     EXPECT_EQ(onlyMessage(runIn(directory, "files_streams")), "");
-    EXPECT_EQ(GetFileAttributesA((directory.path() + "\\data.bin").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_FALSE(directory.has("data.bin"));
 }
 
 TEST(FileProgramTest, HandleAndBufferErrorsStopTheProgram) {

@@ -8,7 +8,7 @@
 
 TEST(TimerCommands, TimersClockAndChildProcessAsAProgramCallsThem) {
     QXRunOptions options;
-    options.arguments = {"\"" + windowsPath(buildPath("bin/fixture_echo.exe")) + "\""};
+    options.arguments = {echoFixtureArgument()};
     QXRunResult run = runBound("timers_commands", options);
     EXPECT_FALSE(run.timedOut) << describe(run);
     EXPECT_EQ(run.exitCode, 0u) << describe(run);

@@ -23,6 +23,8 @@ QXRunResult runHostedWith(const std::string& name, QXRunOptions options) {
     return runProgram(buildPath("bin/qxhost.exe"), options);
 }
 
+std::string echoFixtureArgument() { return "\"" + windowsPath(buildPath("bin/fixture_echo.exe")) + "\""; }
+
 std::string bindImage(const std::string& imageFile, const std::string& outputExe) {
     return bindProgram(buildPath("bin/runtime.exe"), windowsPath(imageFile), windowsPath(outputExe));
 }

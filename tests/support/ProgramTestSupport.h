@@ -33,6 +33,10 @@ QXRunResult runHosted(const std::string& name, Arguments&&... arguments) {
     return runHostedWith(name, std::move(options));
 }
 
+// The echoing child program of the process tests (programs/fixtures/fixture_echo.c)
+// as a program's command line names it, quoted.
+std::string echoFixtureArgument();
+
 // Binds a module image into a stand-alone program. Returns an error, empty on success.
 std::string bindImage(const std::string& imageFile, const std::string& outputExe);
 
