@@ -244,6 +244,7 @@ TEST(OpenGLDriver, WaitingRectsAndPointsLandInOrderAndSinglePixelReadsSeeThem) {
         setCurrentBuffer(target.buffer);
         DrawCommands cmd;
         ReferenceCanvas ref(kWidth, kHeight);
+        ref.reset();
         cmd.clsColor(0, 0, 0), cmd.cls(), ref.clear = 0, ref.cls();
         unsigned seed = 99;
         auto next = [&](int range) {
