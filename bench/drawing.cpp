@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <iterator>
 #include <vector>
 
 #include "graphics/Q2DBuffer.h"
@@ -111,6 +112,31 @@ int main() {
         const Point& last = points[kRects - 1];
         const bool filled = colourAt(last.x, last.y) == 0x5A5A5Au &&
                             colourAt(std::min(last.x + 31, kWidth - 1), std::min(last.y + 31, kHeight - 1)) == 0x5A5A5Au;
+        // Under OpenGL, the floor: the same rectangles in one bare glDrawArrays
+        // of quads (what the driver's batch comes down to), ended by the same read.
+        double bareRects = 0;
+        bool bareFilled = true;
+        if (driver.family == 2) {
+            auto* frame = static_cast<Win32GLGraphics*>(store);
+            std::vector<GLint> corners;
+            for (int i = 0; i < kRects; ++i) {
+                const int x = points[i].x, y = points[i].y;
+                const int right = std::min(x + 32, kWidth), bottom = std::min(y + 32, kHeight);
+                const GLint quad[] = {x, y, right, y, right, bottom, x, bottom};
+                corners.insert(corners.end(), std::begin(quad), std::end(quad));
+            }
+            color(0x21, 0x43, 0x65);
+            finish();
+            bareRects = bestRate(kRects, kRepeats, [&] {
+                frame->makeCurrent();
+                glEnableClientState(GL_VERTEX_ARRAY);
+                glVertexPointer(2, GL_INT, 0, corners.data());
+                glDrawArrays(GL_QUADS, 0, kRects * 4);
+                glDisableClientState(GL_VERTEX_ARRAY);
+                finish();
+            });
+            bareFilled = colourAt(last.x, last.y) == 0x214365u;
+        }
         char label[64];
         std::snprintf(label, sizeof label, "%s Plot", driver.name);
         std::printf("  %-34s %12.0f /s  1/%.1f of the raw loop (the pass's closing read alone: %.2f ms)\n", label,
@@ -121,6 +147,12 @@ int main() {
         rateFigure(label, plots, rawPlots, "raw store loop", 1.0 / 20, plotted);
         std::snprintf(label, sizeof label, "%s Rect 32 x 32", driver.name);
         rateFigure(label, rects, rawRects, "memset of the rows", driver.family == 2 ? 0.3 : 0, filled);
+        if (driver.family == 2) {
+            std::printf("  %-34s %12.0f /s  %5.1f%% of memset\n", "bare glDrawArrays, same rects", bareRects,
+                        100.0 * bareRects / rawRects);
+            rateFigure("OpenGL bare glDrawArrays of the same rects", bareRects, rawRects, "memset of the rows", 0,
+                       bareFilled);
+        }
         setCurrentBuffer(nullptr);
         release(buffer);
     }

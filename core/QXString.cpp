@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "core/QXNumberText.h"
-#include "core/QXStringHeap.h"
+#include "runtime/QXBlockHeap.h"
 #include "runtime/QXRegistry.h"
 
 namespace {
@@ -69,7 +69,7 @@ template <class Map> QXString* mapBytes(const QXString& s, Map map) {
 
 // ---------------------------------------------------------------- construction
 
-void* QXString::operator new(std::size_t size) { return allocateStringBlock(size); }
+void* QXString::operator new(std::size_t size) { return allocateBlock(size); }
 
 void QXString::lengthError() { runtimeError("Out of memory"); }
 
@@ -78,7 +78,7 @@ QXString::QXString(const char* text) { fill(text, checkedLength(static_cast<std:
 QXString::QXString(const char* bytes, int count) { fill(bytes, checkedLength(count)); }
 
 void QXString::fill(const char* bytes, int count) {
-    data = static_cast<char*>(allocateStringBlock(static_cast<std::size_t>(count) + 1));
+    data = static_cast<char*>(allocateBlock(static_cast<std::size_t>(count) + 1));
     length = count;
     if (count > 0) std::memcpy(data, bytes, static_cast<std::size_t>(count));
     data[count] = 0;

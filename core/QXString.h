@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "core/QXNumberText.h"
-#include "core/QXStringHeap.h"
+#include "runtime/QXBlockHeap.h"
 #include "runtime/QXModule.h"
 #include "runtime/QXObject.h"
 
@@ -39,9 +39,9 @@ public:
     // Inline, like construction: statement temporaries come and go by the million.
     ~QXString() override {
         // Only the compatibility forms keep their bytes in a block of their own.
-        if (data != inlineBytes()) freeStringBlock(data);
+        if (data != inlineBytes()) freeBlock(data);
     }
-    static void operator delete(void* block) { freeStringBlock(block); }
+    static void operator delete(void* block) { freeBlock(block); }
     // Final: on a QXString* this call, and the deletion in it, need no virtual dispatch.
     void destroy() override { delete this; }
 
@@ -87,10 +87,10 @@ private:
     [[noreturn]] static void lengthError();
     // The object with `bytes` bytes after it, in one block.
     static void* operator new(std::size_t size, int bytes) {
-        return allocateStringBlock(size + static_cast<std::size_t>(bytes));
+        return allocateBlock(size + static_cast<std::size_t>(bytes));
     }
     // Pairs with the above if construction throws.
-    static void operator delete(void* block, int) { freeStringBlock(block); }
+    static void operator delete(void* block, int) { freeBlock(block); }
 
     friend QXString* fromInt(int value);
 

@@ -7,7 +7,7 @@
 // object reads as Null while variables still hold it.
 
 #include <cstddef>
-#include <unordered_map>
+#include <cstdint>
 
 #include "core/QXType.h"
 #include "runtime/QXRegistry.h"
@@ -54,19 +54,66 @@ static_assert(offsetof(QXUserType, usedList) == 4 && offsetof(QXUserType, freeLi
 constexpr int kObjectsPerBlock = 512;
 
 // The two-way mapping between objects and integer handles. Handles count up
-// from 1 and are never reused; the tables hold no references.
+// from 1 and are never reused; the tables hold no references. Handle to object
+// is a direct index in pages that are freed once all their handles are
+// forgotten. Object to handle is an array per block of objects (see
+// addBlock), so that a walk over the objects walks memory in order; the
+// block of an object is found by a binary search of the blocks, with the
+// last one found tried first.
 class QXObjectHandles {
 public:
+    QXObjectHandles() = default;
+    ~QXObjectHandles();
+    QXObjectHandles(const QXObjectHandles&) = delete;
+    QXObjectHandles& operator=(const QXObjectHandles&) = delete;
+
     // The object's handle, assigned now if it has none.
-    int handleOf(QXTypedObject* object);
+    int handleOf(QXTypedObject* object) {
+        int* slot = slotOf(object, true);
+        return *slot ? *slot : assign(object, slot);
+    }
     // The object entered for `handle`, or null.
-    QXTypedObject* objectOf(int handle) const;
+    QXTypedObject* objectOf(int handle) const {
+        if (handle <= 0 || handle > counter_) return nullptr;
+        const Page* page = pages_[static_cast<unsigned>(handle) >> kPageBits];
+        return page ? page->objects[handle & kPageMask] : nullptr;
+    }
     void forget(QXTypedObject* object);
-    std::size_t size() const { return handles_.size(); }
+    std::size_t size() const { return count_; }
+    // Pages of the handle index held (a long run keeps only those of live handles).
+    std::size_t pagesHeld() const;
 
 private:
-    std::unordered_map<const QXTypedObject*, int> handles_;
-    std::unordered_map<int, QXTypedObject*> objects_;
+    static constexpr unsigned kPageBits = 10;
+    static constexpr int kPageMask = (1 << kPageBits) - 1;
+    struct Page {
+        QXTypedObject* objects[1 << kPageBits];
+        int entered;  // handles of this page still entered
+    };
+
+    // The handle slot of `object` (0: none); null when `create` is false and
+    // its block has no slots yet.
+    int* slotOf(const QXTypedObject* object, bool create) {
+        const auto offset = reinterpret_cast<std::uintptr_t>(object) - cachedBase_;
+        if (offset < cachedSpan_)
+            return cachedSlots_ + static_cast<std::size_t>((std::uint64_t{offset} * cachedInverse_) >> 32);
+        return slotOfSlow(object, create);
+    }
+    int* slotOfSlow(const QXTypedObject* object, bool create);
+    int assign(QXTypedObject* object, int* slot);
+
+    std::uintptr_t cachedBase_ = 0;
+    std::uintptr_t cachedSpan_ = 0;   // 0: nothing cached
+    std::uint32_t cachedInverse_ = 0;
+    int* cachedSlots_ = nullptr;
+    int** blockSlots_ = nullptr;      // by block number; null until a handle is in it
+    std::size_t blockSlotCount_ = 0;
+    int* straySlots_ = nullptr;       // objects outside every block (one slot each, by search)
+    const QXTypedObject** strays_ = nullptr;
+    std::size_t strayCount_ = 0;
+    Page** pages_ = nullptr;  // one per 1024 handles issued; null once all are forgotten
+    std::size_t pageCount_ = 0;
+    std::size_t count_ = 0;
     int counter_ = 0;
 };
 

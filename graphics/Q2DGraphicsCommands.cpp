@@ -63,9 +63,16 @@ void QXCALL Cls() {
     d.setColour(buffer.colour);
 }
 
+// Programs plot pixels by the million: the checks that raise the errors are
+// out of line only when they fail.
 void QXCALL Plot(int x, int y) {
-    Q2DBuffer& buffer = currentBuffer();
-    driver().plot(offset(x, buffer.originX), offset(y, buffer.originY));
+    Q2DBuffer* buffer = q2dCurrent.buffer;
+    QXGrDriver2D* active = grDriver2D();
+    if (!buffer || !active) [[unlikely]] {
+        Q2DBuffer& checked = currentBuffer();
+        return driver().plot(offset(x, checked.originX), offset(y, checked.originY));
+    }
+    active->plot(offset(x, buffer->originX), offset(y, buffer->originY));
 }
 
 void QXCALL Line(int x1, int y1, int x2, int y2) {

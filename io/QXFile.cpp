@@ -17,6 +17,9 @@
 namespace {
 // Reads up to this many bytes are taken byte by byte from the stdio buffer.
 constexpr int kSmallRead = 16;
+
+QXString* readFileLine(QXStream& stream) { return static_cast<QXFile&>(stream).readLine(); }
+[[maybe_unused]] const bool lineReaderSet = (setLineReader(typeid(QXFile), readFileLine), true);
 }  // namespace
 
 QXFile* QXFile::open(const char* path, const char* mode) {
@@ -53,6 +56,32 @@ int QXFile::read(void* buffer, int count) {
     return count;
 }
 
+QXString* QXFile::readLine() {
+    QXLineBuilder line;
+    if (!readable_) return line.finish(nullptr, 0);
+    turnTo(Direction::Reading);
+    while (true) {
+#ifndef _UCRT
+        // The buffer the library's own _getc_nolock reads from.
+        if (const int buffered = file_->_cnt; buffered > 0) {
+            char* start = file_->_ptr;
+            const auto* feed = static_cast<const char*>(std::memchr(start, '\n', static_cast<std::size_t>(buffered)));
+            const int taken = feed ? static_cast<int>(feed - start) : buffered;
+            const int consumed = feed ? taken + 1 : taken;
+            file_->_ptr += consumed;
+            file_->_cnt -= consumed;
+            if (feed) return line.finish(start, taken);
+            line.append(start, taken);
+        }
+#endif
+        // Refills the buffer (or, unbuffered, reads one byte).
+        const int next = _getc_nolock(file_);
+        if (next == EOF || next == '\n') return line.finish(nullptr, 0);
+        const char byte = static_cast<char>(next);
+        line.append(&byte, 1);
+    }
+}
+
 int QXFile::write(const void* buffer, int count) {
     if (!writable_ || count <= 0) return 0;
     turnTo(Direction::Writing);
@@ -64,6 +93,9 @@ int QXFile::avail() { return 0; }
 int QXFile::eof() {
     if (!readable_) return 1;
     turnTo(Direction::Reading);
+#ifndef _UCRT
+    if (file_->_cnt > 0) return 0;  // bytes still buffered
+#endif
     int next = std::getc(file_);
     if (next == EOF) return 1;
     std::ungetc(next, file_);

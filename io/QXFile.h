@@ -26,6 +26,10 @@ public:
     // Moves to `position` bytes from the start; returns the position reached.
     virtual int seek(int position);
 
+    // ReadLine's reader for files: scans the C library's buffer for the line
+    // feed and copies the line out in one piece.
+    QXString* readLine();
+
 private:
     // The C library wants a positioning call between reading and writing on
     // an update stream; the file makes it when the direction changes.

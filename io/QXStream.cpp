@@ -132,34 +132,95 @@ QXString* readStreamString(QXStream& stream) {
     return result;
 }
 
+// ---------------------------------------------------------------- lines
+
+namespace {
+
+// Copies `count` bytes to `out` without their carriage returns; returns how many were kept.
+int copyWithoutReturns(char* out, const char* bytes, int count) {
+    const char* const end = bytes + count;
+    char* const start = out;
+    while (bytes != end) {
+        const auto* cr = static_cast<const char*>(std::memchr(bytes, '\r', static_cast<std::size_t>(end - bytes)));
+        const char* stop = cr ? cr : end;
+        std::memcpy(out, bytes, static_cast<std::size_t>(stop - bytes));
+        out += stop - bytes;
+        bytes = cr ? cr + 1 : end;
+    }
+    return static_cast<int>(out - start);
+}
+
+// A line that arrived in one piece. Most have no carriage return, or one at the end.
+QXString* lineOf(const char* bytes, int count) {
+    if (count == 0) return emptyString();
+    const auto* cr = static_cast<const char*>(std::memchr(bytes, '\r', static_cast<std::size_t>(count)));
+    if (!cr) return QXString::fromBytes(bytes, count);
+    if (cr == bytes + count - 1) return count == 1 ? emptyString() : QXString::fromBytes(bytes, count - 1);
+    const int kept = count - static_cast<int>(std::count(cr, bytes + count, '\r'));
+    if (kept == 0) return emptyString();
+    QXString* line = QXString::withLength(kept);
+    copyWithoutReturns(line->data, bytes, count);
+    return line;
+}
+
+struct LineReaderEntry {
+    const std::type_info* type;
+    QXLineReader reader;
+};
+constexpr int kLineReaders = 4;
+constinit LineReaderEntry lineReaders[kLineReaders] = {};
+
+}  // namespace
+
+void setLineReader(const std::type_info& type, QXLineReader reader) {
+    for (LineReaderEntry& entry : lineReaders)
+        if (!entry.type || entry.type == &type) {
+            entry = {&type, reader};
+            return;
+        }
+}
+
+QXLineBuilder::QXLineBuilder() { lineScratch.trim(); }
+
+void QXLineBuilder::append(const char* bytes, int count) {
+    if (count <= 0) return;
+    if (spilled_ + count > lineScratch.capacity()) {
+        // Doubles, so a long line costs few copies.
+        const std::int64_t wanted = std::max<std::int64_t>(lineScratch.capacity() * 2, spilled_ + count + 4096);
+        if (spilled_ + count > QXString::kMaxLength || !lineScratch.reserve(std::min(wanted, kMaxBlockBytes)))
+            outOfMemory();
+    }
+    spilled_ += copyWithoutReturns(lineScratch.data() + spilled_, bytes, count);
+}
+
+QXString* QXLineBuilder::finish(const char* bytes, int count) {
+    if (spilled_ == 0) return lineOf(bytes, count);
+    append(bytes, count);
+    QXString* result = QXString::fromBytes(lineScratch.data(), static_cast<int>(spilled_));
+    spilled_ = 0;
+    lineScratch.trim();
+    return result;
+}
+
 QXString* readStreamLine(QXStream& stream) {
-    // Most lines fit the local buffer; longer ones go on in the line scratch buffer.
+    // Compared by address: a reader registered by its class's own image.
+    const std::type_info* type = &typeid(stream);
+    for (const LineReaderEntry& entry : lineReaders)
+        if (entry.type == type) return entry.reader(stream);
+    // Byte by byte through read(): most lines fit the local buffer.
+    QXLineBuilder line;
     char local[256];
     int used = 0;
-    std::int64_t spilled = 0;
-    lineScratch.trim();
     unsigned char byte;
     while (stream.read(&byte, 1) == 1 && byte != '\n') {
         if (byte == '\r') continue;
         if (used == static_cast<int>(sizeof local)) {
-            if (spilled + used > lineScratch.capacity()) {
-                // Doubles, so a long line costs few copies.
-                const std::int64_t wanted = std::max<std::int64_t>(lineScratch.capacity() * 2, spilled + used + 4096);
-                if (spilled + used > QXString::kMaxLength || !lineScratch.reserve(std::min(wanted, kMaxBlockBytes)))
-                    outOfMemory();
-            }
-            std::memcpy(lineScratch.data() + spilled, local, sizeof local);
-            spilled += used;
+            line.append(local, used);
             used = 0;
         }
         local[used++] = static_cast<char>(byte);
     }
-    if (spilled == 0) return used == 0 ? emptyString() : QXString::fromBytes(local, used);
-    if (spilled + used > QXString::kMaxLength || !lineScratch.reserve(spilled + used)) outOfMemory();
-    std::memcpy(lineScratch.data() + spilled, local, static_cast<std::size_t>(used));
-    QXString* result = QXString::fromBytes(lineScratch.data(), static_cast<int>(spilled + used));
-    lineScratch.trim();
-    return result;
+    return line.finish(local, used);
 }
 
 void writeStreamString(QXStream& stream, const QXString* text) {

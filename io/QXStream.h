@@ -3,6 +3,9 @@
 // write through this interface, and one set of commands encodes values on
 // any of them (little-endian numbers, length-prefixed strings, CR LF lines).
 
+#include <cstdint>
+#include <typeinfo>
+
 #include "runtime/QXObject.h"
 
 class QXString;
@@ -31,6 +34,28 @@ public:
 QXString* readStreamString(QXStream& stream);
 // The bytes up to a line feed (consumed, not kept), carriage returns dropped.
 QXString* readStreamLine(QXStream& stream);
+
+// A line reader for streams of exactly one class, which scans the class's own
+// buffer instead of taking the line byte by byte through read(). The stream
+// interface stays as it is (its slots are a binary contract); readStreamLine
+// picks the reader by the stream's dynamic type.
+using QXLineReader = QXString* (*)(QXStream& stream);
+void setLineReader(const std::type_info& type, QXLineReader reader);
+
+// Collects a line for the line readers: pieces with their carriage returns
+// dropped, then the last piece. A line that arrives in one piece is made
+// into the string straight from it. Holds no memory of its own (the spill
+// goes to a static buffer), so a runtime error may leave it behind.
+class QXLineBuilder {
+public:
+    QXLineBuilder();
+    void append(const char* bytes, int count);
+    // The line, with `count` more bytes at `bytes`; a new reference.
+    QXString* finish(const char* bytes, int count);
+
+private:
+    std::int64_t spilled_ = 0;
+};
 void writeStreamString(QXStream& stream, const QXString* text);
 void writeStreamLine(QXStream& stream, const QXString* text);
 

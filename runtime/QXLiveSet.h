@@ -70,14 +70,25 @@ public:
 private:
     static constexpr unsigned kKeyBits = sizeof(std::uintptr_t) * 8;
 
-    // Fibonacci hashing: the top bits of the product depend on every bit of the
-    // address, so the always-zero alignment bits cost nothing, and objects a
-    // power of two apart do not pile up on one slot.
+    // Fibonacci hashing of the address's 64-byte block picks where the
+    // block's members go; within a block they keep their order, 8 bytes to a
+    // slot. The top bits of the product depend on every bit of the block
+    // number, so objects a power of two apart do not pile up on one slot; and
+    // objects made one after another (as a heap hands them out) share a cache
+    // line of the table, so a million of them cost a fraction of a million
+    // cache misses to enter and to erase. (Larger blocks cluster: scattered
+    // heap pages then make long runs.)
+    static constexpr unsigned kGranuleBits = 3;
+    static constexpr unsigned kBlockBits = 3;
     std::size_t home(std::uintptr_t key) const {
+        const std::uintptr_t granule = key >> kGranuleBits;
+        const std::uintptr_t block = granule >> kBlockBits;
+        std::size_t base;
         if constexpr (kKeyBits == 32)
-            return static_cast<std::size_t>((static_cast<std::uint32_t>(key) * 2654435769u) >> shift_);
+            base = static_cast<std::size_t>((static_cast<std::uint32_t>(block) * 2654435769u) >> shift_);
         else
-            return static_cast<std::size_t>((static_cast<std::uint64_t>(key) * 0x9E3779B97F4A7C15ull) >> shift_);
+            base = static_cast<std::size_t>((static_cast<std::uint64_t>(block) * 0x9E3779B97F4A7C15ull) >> shift_);
+        return (base + (granule & ((std::uintptr_t{1} << kBlockBits) - 1))) & mask_;
     }
     std::size_t next(std::size_t slot) const { return (slot + 1) & mask_; }
     void allocate(std::size_t slotCount);

@@ -2,11 +2,27 @@
 // Runtime objects: reference counted, addressed by handle (their address), and
 // validated against the set of live objects before a command touches them.
 
+#include <cstddef>
 #include <cstdint>
 #include <exception>
+#include <new>
 
+#include "runtime/QXBlockHeap.h"
 #include "runtime/QXError.h"
 #include "runtime/QXLiveSet.h"
+
+// Sanitizer builds keep objects on the C heap, where a use after free is caught.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QX_OBJECTS_ON_C_HEAP 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) && !defined(QX_OBJECTS_ON_C_HEAP)
+#define QX_OBJECTS_ON_C_HEAP 1
+#endif
+#ifndef QX_OBJECTS_ON_C_HEAP
+#define QX_OBJECTS_ON_C_HEAP 0
+#endif
 
 namespace qxlive {
 // Constant-initialised and never destroyed: objects may be built during static
@@ -40,6 +56,20 @@ public:
     virtual void destroy();
     // Answers QueryObject and findOwned.
     virtual int query(int queryId);
+
+#if !QX_OBJECTS_ON_C_HEAP
+    // Objects live in the block heap, whose free lists make and free small
+    // ones without the C heap. Failure throws, as the global form does.
+    static void* operator new(std::size_t size) {
+        if (void* block = tryAllocateBlock(size)) return block;
+        throw std::bad_alloc();
+    }
+    static void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return tryAllocateBlock(size); }
+    static void* operator new(std::size_t, void* place) noexcept { return place; }
+    static void operator delete(void* block) { freeBlock(block); }
+    static void operator delete(void* block, const std::nothrow_t&) noexcept { freeBlock(block); }
+    static void operator delete(void*, void*) noexcept {}
+#endif
 
     int refCount = 1;
 };

@@ -1,7 +1,7 @@
 # The portable kernel: link keys, the module image reader and linker, the live
 # set, objects, modules and the registry.
 qx_native_library(qx_kernel SOURCES
-    QXCommandLine.cpp QXLinkKey.cpp QXLiveSet.cpp QXMemory.cpp QXModule.cpp QXModuleImage.cpp QXObject.cpp QXRegistry.cpp)
+    QXCommandLine.cpp QXBlockHeap.cpp QXLinkKey.cpp QXLiveSet.cpp QXMemory.cpp QXModule.cpp QXModuleImage.cpp QXObject.cpp QXRegistry.cpp)
 qx_native_test(kernel_tests
     SOURCES ../tests/unit/ModuleImageTest.cpp ../tests/unit/LiveSetTest.cpp ../tests/native/ModuleNativeTest.cpp
     LIBS qx_kernel)

@@ -1,5 +1,7 @@
 #include "graphics/ddraw/Win32DDGrDriver2D.h"
 
+#include <cstdint>
+#include <cstring>
 #include <utility>
 
 #include "graphics/ddraw/Win32DD.h"
@@ -85,16 +87,23 @@ void Win32DDGrDriver2D::holdSource(QXGraphics* source) {
 void Win32DDGrDriver2D::contextChanged(QXGrContext*, QXGrContext*) { settle(); }
 
 void Win32DDGrDriver2D::plot(int x, int y) {
-    QXGrContext& c = current();
+    QXGrContext& c = context() ? *context() : current();
     const Q2DRect& v = c.viewport;
     QXGraphics* graphics = c.graphics;
     if (x < v.left || x >= v.right || y < v.top || y >= v.bottom || x < 0 || y < 0 || x >= graphics->width ||
         y >= graphics->height)
         return;
-    const QXPixelLock& lock = holdTarget(graphics);
-    if (!lock.pixels || !isConvertibleFormat(lock.format)) return;
-    storePixel(lock.format, lock.pixels + std::ptrdiff_t(y) * lock.pitch + std::ptrdiff_t(x) * bytesPerPixel(lock.format),
-               toPixel(lock.format, c.colour));
+    const QXPixelLock& lock = held_ == graphics ? heldLock_ : holdTarget(graphics);
+    if (!lock.pixels) return;
+    std::uint8_t* row = lock.pixels + std::ptrdiff_t(y) * lock.pitch;
+    // The display format of today first: one store, no conversion.
+    if (lock.format == QXFormatXRGB8888) {
+        const std::uint32_t pixel = c.colour;
+        std::memcpy(row + std::ptrdiff_t(x) * 4, &pixel, 4);
+        return;
+    }
+    if (!isConvertibleFormat(lock.format)) return;
+    storePixel(lock.format, row + std::ptrdiff_t(x) * bytesPerPixel(lock.format), toPixel(lock.format, c.colour));
 }
 
 void Win32DDGrDriver2D::rect(int x, int y, int w, int h, bool solid) {

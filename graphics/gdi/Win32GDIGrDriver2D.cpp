@@ -70,12 +70,18 @@ void Win32GDIGrDriver2D::contextChanged(QXGrContext* previous, QXGrContext* next
         if (Win32GDIGraphics* store = gdiStore(previous->graphics)) store->releaseDC();
     }
     dc_ = nullptr;
+    gdiDrawn();
     if (next) {
         if (Win32GDIGraphics* store = gdiStore(next->graphics)) dc_ = store->getDC();
     }
 }
 
 void Win32GDIGrDriver2D::colourChanged() { gdiContext().recolour(); }
+
+void Win32GDIGrDriver2D::text(int x, int y, const QXString* string) {
+    gdiDrawn();
+    Win32GrDriver2D::text(x, y, string);
+}
 
 HDC Win32GDIGrDriver2D::takeTextDC() {
     current();
@@ -88,11 +94,14 @@ HDC Win32GDIGrDriver2D::takeTextDC() {
 // queue flushed first so that it lands after earlier drawing). Like GDI, only
 // the store's edges clip it.
 void Win32GDIGrDriver2D::plot(int x, int y) {
-    Context& c = gdiContext();
+    Context& c = context() ? static_cast<Context&>(*context()) : gdiContext();
     auto* store = static_cast<Win32GDIGraphics*>(c.graphics);
     Win32DIBGraphics& dib = *store->dib;
     if (x < 0 || y < 0 || x >= dib.width || y >= dib.height || !dib.pixels) return;
-    GdiFlush();
+    if (!batchFlushed_) {
+        GdiFlush();
+        batchFlushed_ = true;
+    }
     storePixel(dib.format, dib.pixels + std::ptrdiff_t(y) * dib.pitch + std::ptrdiff_t(x) * bytesPerPixel(dib.format),
                toPixel(dib.format, c.colour));
 }
@@ -101,6 +110,7 @@ void Win32GDIGrDriver2D::plot(int x, int y) {
 void Win32GDIGrDriver2D::rect(int x, int y, int w, int h, bool solid) {
     Context& c = gdiContext();
     if (!dc_ || w <= 0 || h <= 0) return;
+    gdiDrawn();
     if (solid) {
         const RECT area{x, y, edge(x, w), edge(y, h)};
         FillRect(dc_, &area, c.brush);
@@ -114,6 +124,7 @@ void Win32GDIGrDriver2D::rect(int x, int y, int w, int h, bool solid) {
 void Win32GDIGrDriver2D::line(int x1, int y1, int x2, int y2) {
     Context& c = gdiContext();
     if (!dc_) return;
+    gdiDrawn();
     Selected pen(dc_, c.pen);
     const POINT points[] = {{x1, y1}, {x2, y2}};
     Polyline(dc_, points, 2);
@@ -122,6 +133,7 @@ void Win32GDIGrDriver2D::line(int x1, int y1, int x2, int y2) {
 void Win32GDIGrDriver2D::oval(int x, int y, int w, int h, bool solid) {
     Context& c = gdiContext();
     if (!dc_ || w <= 0 || h <= 0) return;
+    gdiDrawn();
     Selected pen(dc_, solid ? GetStockObject(NULL_PEN) : static_cast<HGDIOBJ>(c.pen));
     Selected brush(dc_, solid ? static_cast<HGDIOBJ>(c.brush) : GetStockObject(NULL_BRUSH));
     Ellipse(dc_, x, y, edge(x, w), edge(y, h));

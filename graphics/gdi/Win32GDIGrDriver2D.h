@@ -19,6 +19,7 @@ public:
     void line(int x1, int y1, int x2, int y2) override;
     void rect(int x, int y, int w, int h, bool solid) override;
     void oval(int x, int y, int w, int h, bool solid) override;
+    void text(int x, int y, const QXString* text) override;
 
     // Adds a solid pen of width 1 and a solid brush in the context's colour.
     class Context : public Win32GrContext {
@@ -41,7 +42,12 @@ protected:
 
 private:
     Context& gdiContext();
+    // Plots store into the DIB only once GDI's batch holds none of this
+    // driver's drawing: every primitive drawn through dc_ may leave some, and
+    // the screens and canvases flush after their own reads of the DIB.
+    void gdiDrawn() { batchFlushed_ = false; }
     HDC dc_ = nullptr;
+    bool batchFlushed_ = false;
 };
 
 extern Win32GDIGrDriver2D theWin32GDIGrDriver2D;

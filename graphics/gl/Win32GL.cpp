@@ -3,12 +3,16 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 #include "runtime/QXError.h"
 
 #ifndef GL_BGR_EXT
 #define GL_BGR_EXT 0x80E0
+#endif
+#ifndef GL_BGRA_EXT
+#define GL_BGRA_EXT 0x80E1
 #endif
 
 namespace {
@@ -135,6 +139,7 @@ void Win32GLGraphics::makeCurrent() {
 }
 
 void Win32GLGraphics::addPoint(int x, int y, QXColour colour) {
+    if (!rects_.empty()) flushRects();
     // As many as the buffer has pixels: a batch that size is stored at the
     // cost of one read-back, and its memory stays near the read-back's.
     pointColour_ = colour;
@@ -143,7 +148,26 @@ void Win32GLGraphics::addPoint(int x, int y, QXColour colour) {
     if (points_.size() / 2 >= std::max<std::size_t>(16384, std::size_t(width) * std::size_t(height))) flushPoints();
 }
 
+void Win32GLGraphics::addRect(const Q2DRect& a) {
+    if (!points_.empty()) flushPoints();
+    const GLint corners[] = {a.left, a.top, a.right, a.top, a.right, a.bottom, a.left, a.bottom};
+    rects_.insert(rects_.end(), std::begin(corners), std::end(corners));
+    if (rects_.size() >= kRectBatch * 8) flushRects();
+}
+
+void Win32GLGraphics::flushRects() {
+    if (rects_.empty()) return;
+    makeCurrent();
+    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(2, GL_INT, 0, rects_.data());
+    glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(rects_.size() / 2));
+    glPopClientAttrib();
+    rects_.clear();
+}
+
 void Win32GLGraphics::flushPoints() {
+    flushRects();
     if (points_.empty()) return;
     const std::int64_t count = std::int64_t(points_.size() / 2);
     // The rasteriser takes longer for a point than a whole-buffer read-back
@@ -181,6 +205,7 @@ void Win32GLGraphics::storePoints(const QXPixelLock& pixels) {
 QXPixelLock Win32GLGraphics::lock() {
     modified = true;
     if (lockCount++ == 0) {
+        flushRects();  // drawn before the read, as they would have been at once
         lockDib = createDIB(width, height, 24);
         makeCurrent();
         glFinish();
@@ -198,8 +223,9 @@ void Win32GLGraphics::unlock() {
     if (lockCount <= 0 || --lockCount > 0) return;
     makeCurrent();
     // Points plotted while locked lie under the stored pixels, which cover
-    // the whole buffer: they never show.
+    // the whole buffer: they never show. Nor do rectangles.
     points_.clear();
+    rects_.clear();
     flipRows(lockDib->pixels, lockDib->pitch, height);
     // Raw pixels: nothing of the drawing state may touch them on the way.
     glPushAttrib(GL_ENABLE_BIT | GL_PIXEL_MODE_BIT);
@@ -231,6 +257,35 @@ void Win32GLGraphics::unlock() {
 void Win32GLGraphics::fill(int x, int y, int w, int h, QXColour colour) {
     modified = true;
     QXGraphics::fill(x, y, w, h, colour);
+}
+
+void Win32GLGraphics::read(int x, int y, int w, int h, void* destination, int destinationPitch) {
+    // GetColor and the like: one pixel need not cost the whole buffer's read-back and write-back.
+    constexpr std::int64_t kDirectReadPixels = 4096;
+    const bool inside = x >= 0 && y >= 0 && w > 0 && h > 0 && w <= width - x && h <= height - y;
+    if (lockCount > 0 || !destination || !inside || std::int64_t(w) * h > kDirectReadPixels)
+        return QXGraphics::read(x, y, w, h, destination, destinationPitch);
+    flushPoints();
+    if (lockCount > 0) return QXGraphics::read(x, y, w, h, destination, destinationPitch);
+    std::uint32_t texels[kDirectReadPixels];
+    makeCurrent();
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_PACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_PACK_SKIP_PIXELS, 0);
+    glReadBuffer(GL_BACK);
+    glReadPixels(x, height - y - h, w, h, GL_BGRA_EXT, GL_UNSIGNED_BYTE, texels);
+    glPopClientAttrib();
+    // GL counts rows from the bottom; the colours are those of the lock's 24-bit pixels.
+    auto* to = static_cast<std::uint8_t*>(destination);
+    for (int row = 0; row < h; ++row, to += destinationPitch) {
+        const std::uint32_t* from = texels + std::ptrdiff_t(h - 1 - row) * w;
+        for (int column = 0; column < w; ++column) {
+            const QXColour colour = (from[column] & 0xFFFFFFu) | 0xFF000000u;
+            std::memcpy(to + std::ptrdiff_t(column) * 4, &colour, 4);
+        }
+    }
 }
 
 void Win32GLGraphics::write(int x, int y, int w, int h, const void* source, int sourcePitch) {

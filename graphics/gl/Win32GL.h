@@ -8,6 +8,7 @@
 
 #include <vector>
 
+#include "graphics/Q2DRaster.h"
 #include "graphics/QXGraphics.h"
 #include "graphics/QXPixmap.h"
 #include "graphics/win32/Win32DIBGraphics.h"
@@ -52,6 +53,9 @@ public:
     void fill(int x, int y, int w, int h, QXColour colour) override;
     void write(int x, int y, int w, int h, const void* source, int sourcePitch) override;
     void copy(int x, int y, int w, int h, QXGraphics* source, int sourceX, int sourceY, int flags) override;
+    // A small area outside a lock is read straight from the back buffer,
+    // after the waiting drawing; anything else through the lock.
+    void read(int x, int y, int w, int h, void* destination, int destinationPitch) override;
 
     // Makes this buffer's context current.
     void makeCurrent();
@@ -63,6 +67,12 @@ public:
     // lands in the order it was drawn. A flush draws a few as GL points and
     // stores many through a lock.
     void addPoint(int x, int y, QXColour colour);
+    // Solid rectangles in the GL colour, already clipped, kept the same way
+    // (points and rectangles waiting never mix: each kind flushes the other).
+    // One array draw takes them all; the outermost lock draws them before it
+    // reads, and those added under a lock are dropped with its points.
+    void addRect(const Q2DRect& area);
+    // Draws whatever waits.
     void flushPoints();
 
     HWND window;
@@ -81,8 +91,13 @@ private:
     // Into the pixels of the outermost lock, in place of drawing them.
     void storePoints(const QXPixelLock& pixels);
 
+    void flushRects();
+
     // Pixels, x then y, all in one colour.
     std::vector<int> points_;
+    // Corners of the rectangles waiting, as GL_QUADS vertices.
+    std::vector<GLint> rects_;
+    static constexpr std::size_t kRectBatch = 4096;
     QXColour pointColour_ = 0;
     static constexpr int kPixelsPerPoint = 64;
 };

@@ -167,13 +167,22 @@ void Win32GLGrDriver2D::plot(int x, int y) {
     // No context switch: the frame buffer draws its points when they are flushed.
     Win32GLGraphics* frame = currentFrame_;
     if (!frame) return Win32GrDriver2D::plot(x, y);
-    Q2DRect pixel;
-    if (!q2dClip(current().viewport, x, y, 1, 1, pixel)) return;
+    // A frame buffer is current only with a context.
+    const QXGrContext& c = *context();
+    const Q2DRect& v = c.viewport;
+    if (x < v.left || x >= v.right || y < v.top || y >= v.bottom) return;
     frame->modified = true;
-    frame->addPoint(x, y, current().colour);
+    frame->addPoint(x, y, c.colour);
 }
 
 void Win32GLGrDriver2D::rect(int x, int y, int w, int h, bool solid) {
+    // Solid boxes wait in the frame buffer, to be drawn together.
+    if (solid && currentFrame_) {
+        Q2DRect box;
+        if (!q2dClip(current().viewport, x, y, w, h, box)) return;
+        currentFrame_->modified = true;
+        return currentFrame_->addRect(box);
+    }
     Win32GLGraphics* frame = drawingFrame();
     if (!frame) return Win32GrDriver2D::rect(x, y, w, h, solid);
     const Q2DRect& view = current().viewport;

@@ -66,6 +66,27 @@ TEST_F(StreamEncoding, LinesDropCarriageReturnsAndMayBeLong) {
     EXPECT_EQ(textOf(readStreamLine(stream)), "");
 }
 
+TEST_F(StreamEncoding, LineBuilderJoinsPiecesAndDropsEveryCarriageReturn) {
+    // The pieces a buffered reader hands over: the line as one piece, or
+    // split anywhere (between a carriage return and the rest included).
+    const std::string lines[] = {"", "\r", "\r\r", "abc", "abc\r", "a\rb\r\rc\r", std::string(300, 'x') + "\r",
+                                 std::string("z\0\r", 3) + std::string(5000, 'y')};
+    for (const std::string& line : lines) {
+        std::string expected;
+        for (char c : line)
+            if (c != '\r') expected.push_back(c);
+        for (std::size_t cut = 0; cut <= line.size(); cut += line.size() > 20 ? 97 : 1) {
+            QXLineBuilder whole;
+            EXPECT_EQ(textOf(whole.finish(line.data(), static_cast<int>(line.size()))), expected) << line.size();
+            QXLineBuilder split;
+            split.append(line.data(), static_cast<int>(cut));
+            split.append(line.data() + cut, 0);
+            EXPECT_EQ(textOf(split.finish(line.data() + cut, static_cast<int>(line.size() - cut))), expected)
+                << line.size() << " cut at " << cut;
+        }
+    }
+}
+
 TEST_F(StreamEncoding, WrittenLinesEndInCarriageReturnLineFeed) {
     MemoryStream out("");
     QXString* text = newString("a b");

@@ -1,6 +1,8 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <string>
+#include <vector>
 
 #include "StreamTestSupport.h"
 
@@ -53,6 +55,74 @@ TEST_F(FileTest, EveryValueSurvivesWriteCloseReopenRead) {
     for (std::uint32_t bits : floats) EXPECT_EQ(bitsOf(cmd::ReadFloat(in)), bits);
     EXPECT_NE(cmd::Eof(in), 0);
     cmd::CloseFile(in);
+}
+
+// The lines ReadLine gives for `bytes`: split on line feeds, carriage returns dropped.
+std::vector<std::string> referenceLines(const std::string& bytes) {
+    std::vector<std::string> lines(1);
+    for (char c : bytes) {
+        if (c == '\n') lines.emplace_back();
+        else if (c != '\r') lines.back().push_back(c);
+    }
+    if (lines.back().empty()) lines.pop_back();  // a last line feed ends the data
+    return lines;
+}
+
+TEST_F(FileTest, ReadLineMatchesTheLineRulesAcrossTheLibrarysBuffer) {
+    // Lines from empty to past two stdio buffers, carriage returns in the
+    // middle, doubled, last, alone and at every distance from a buffer's end.
+    std::string bytes;
+    unsigned seed = 7;
+    for (int line = 0; line < 400; ++line) {
+        seed = seed * 1103515245u + 12345u;
+        const int length = line < 40 ? line : line % 50 == 0 ? 9000 + line : static_cast<int>((seed >> 16) % 300);
+        for (int i = 0; i < length; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            bytes.push_back((seed >> 24) % 13 == 0 ? '\r' : static_cast<char>('a' + (seed >> 20) % 26));
+        }
+        bytes += line % 3 == 0 ? "\n" : "\r\n";
+    }
+    bytes += "\r\r\nno line feed at the end\r";
+    const std::string path = folder.put("lines.txt", bytes);
+    const std::vector<std::string> expected = referenceLines(bytes);
+
+    int in = cmd::ReadFile(Arg(path));
+    ASSERT_NE(in, 0);
+    std::size_t n = 0;
+    while (!cmd::Eof(in)) {
+        ASSERT_LT(n, expected.size());
+        ASSERT_TRUE(take(cmd::ReadLine(in)) == expected[n]) << "line " << n;
+        ++n;
+    }
+    EXPECT_EQ(n, expected.size());
+    EXPECT_EQ(take(cmd::ReadLine(in)), "") << "past the end";
+    cmd::CloseFile(in);
+
+    // Other readers on the same file take up where a line left off, and back.
+    in = cmd::ReadFile(Arg(path));
+    EXPECT_EQ(take(cmd::ReadLine(in)), expected[0]);
+    EXPECT_EQ(cmd::ReadByte(in), static_cast<unsigned char>(expected[1][0]));
+    EXPECT_EQ(take(cmd::ReadLine(in)), expected[1].substr(1));
+    cmd::SeekFile(in, 5000);
+    const std::vector<std::string> fromMiddle = referenceLines(bytes.substr(5000));
+    EXPECT_TRUE(take(cmd::ReadLine(in)) == fromMiddle[0]);
+    EXPECT_TRUE(take(cmd::ReadLine(in)) == fromMiddle[1]);
+    cmd::CloseFile(in);
+
+    // An update file: lines written, then read back from the start.
+    const int both = cmd::OpenFile(Arg(path));
+    ASSERT_NE(both, 0);
+    cmd::SeekFile(both, 0);
+    cmd::WriteLine(both, Arg("new first"));
+    cmd::SeekFile(both, 0);
+    EXPECT_EQ(take(cmd::ReadLine(both)), "new first");
+    cmd::CloseFile(both);
+
+    // A file open for writing only reads as empty lines.
+    const int out = cmd::WriteFile(Arg(folder.file("out.txt")));
+    EXPECT_EQ(take(cmd::ReadLine(out)), "");
+    EXPECT_NE(cmd::Eof(out), 0);
+    cmd::CloseFile(out);
 }
 
 TEST_F(FileTest, OpenModes) {

@@ -232,6 +232,58 @@ TEST(OpenGLDriver, FrameBufferGivesTheSharedPixelsAndImagesFollowTheRules) {
     EXPECT_EQ(differences(got, ref.pixels, kWidth), "") << "image store";
 }
 
+TEST(OpenGLDriver, WaitingRectsAndPointsLandInOrderAndSinglePixelReadsSeeThem) {
+    // Solid rectangles and points wait in the frame buffer; colour changes,
+    // viewports, reads and locks must each find everything drawn before them.
+    DriverSession session(2);
+    ASSERT_TRUE(session.started) << session.message;
+    auto error = runtimeErrorOf([&] {
+        Target target;
+        target.graphics = createHiddenGLGraphics(kWidth, kHeight);
+        target.buffer = createBuffer(target.graphics);
+        setCurrentBuffer(target.buffer);
+        DrawCommands cmd;
+        ReferenceCanvas ref(kWidth, kHeight);
+        ref.reset();
+        cmd.clsColor(0, 0, 0), cmd.cls(), ref.clear = 0, ref.cls();
+        unsigned seed = 99;
+        auto next = [&](int range) {
+            seed = seed * 1103515245u + 12345u;
+            return static_cast<int>((seed >> 16) % static_cast<unsigned>(range));
+        };
+        for (int step = 0; step < 600; ++step) {
+            if (step % 9 == 0) {
+                const int r = next(256), g = next(256), b = next(256);
+                cmd.color(r, g, b), ref.colour = QXColour(r << 16 | g << 8 | b);
+            }
+            if (step % 97 == 50) cmd.viewport(3, 2, 40, 30), ref.setViewport(3, 2, 40, 30);
+            if (step % 97 == 80) cmd.viewport(0, 0, kWidth, kHeight), ref.setViewport(0, 0, kWidth, kHeight);
+            const int x = next(kWidth + 8) - 4, y = next(kHeight + 8) - 4;
+            if (next(3)) {
+                const int w = next(20) - 2, h = next(20) - 2;
+                cmd.rect(x, y, w, h, 1), ref.rect(x, y, w, h, true);
+            } else {
+                cmd.plot(x, y), ref.plot(x, y);
+            }
+            if (step % 13 == 0) {
+                const int px = next(kWidth), py = next(kHeight);
+                QXColour got = 0;
+                target.graphics->read(px, py, 1, 1, &got, 4);
+                ASSERT_EQ(got & 0xFFFFFF, ref.at(px, py)) << "step " << step << " at " << px << "," << py;
+                ASSERT_EQ(got >> 24, 0xFFu) << "read colours are opaque";
+            }
+            if (step % 101 == 0) {
+                // A lock (as the pixel commands take) between waiting drawing and more drawing.
+                QXGraphicsLock lock(*target.graphics);
+                ASSERT_TRUE(lock->pixels);
+            }
+        }
+        EXPECT_EQ(differences(pixelsOf(*target.graphics), ref.pixels, kWidth), "");
+        setCurrentBuffer(nullptr);
+    });
+    EXPECT_FALSE(error) << error.value_or("");
+}
+
 namespace {
 // Runs `body` with a fresh DirectDraw buffer of kWidth x kHeight current.
 std::optional<std::string> withBuffer(const std::function<void(Q2DBuffer&)>& body, int flags = 0) {

@@ -202,6 +202,43 @@ TEST(TypedObjectTest, HandlesCountUpAndNameOnlyObjectsOfTheAskedType) {
     EXPECT_EQ(_qxObjToHandle(nullptr), 0);
 }
 
+TEST(TypedObjectTest, HandlesAcrossManyBlocksAndTypesRoundTripAndTheirPagesGo) {
+    // Objects of two sizes in many blocks, handed handles in an order that
+    // jumps between blocks and types; every one maps back, forgotten ones
+    // map to nothing, and pages whose handles are all forgotten are freed.
+    QXObjectHandles handles;
+    TestType<0> small({});
+    TestType<7> large({&_qxIntType, &_qxIntType, &_qxIntType, &_qxIntType, &_qxIntType, &_qxIntType, &_qxIntType});
+    std::vector<QXTypedObject*> objects;
+    for (int i = 0; i < 3 * kObjectsPerBlock; ++i) {
+        objects.push_back(small.make());
+        objects.push_back(large.make());
+    }
+    std::vector<int> issued(objects.size());
+    for (std::size_t step = 0, i = 0; step < objects.size(); ++step, i = (i + 977) % objects.size())
+        issued[i] = handles.handleOf(objects[i]);
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        ASSERT_EQ(handles.objectOf(issued[i]), objects[i]) << i;
+        ASSERT_EQ(handles.handleOf(objects[i]), issued[i]) << i;
+    }
+    EXPECT_EQ(handles.size(), objects.size());
+    for (std::size_t i = 0; i < objects.size(); i += 2) handles.forget(objects[i]);
+    for (std::size_t i = 0; i < objects.size(); ++i)
+        EXPECT_EQ(handles.objectOf(issued[i]), i % 2 ? objects[i] : nullptr) << i;
+    EXPECT_EQ(handles.size(), objects.size() / 2);
+    const std::size_t pagesBefore = handles.pagesHeld();
+    for (std::size_t i = 1; i < objects.size(); i += 2) handles.forget(objects[i]);
+    EXPECT_EQ(handles.size(), 0u);
+    EXPECT_LT(handles.pagesHeld(), pagesBefore);
+    EXPECT_LE(handles.pagesHeld(), 1u) << "only the page handles are issued from";
+    // A forgotten object gets a new handle; the others stay unknown.
+    EXPECT_EQ(handles.handleOf(objects[5]), static_cast<int>(objects.size()) + 1);
+    EXPECT_EQ(handles.objectOf(issued[5]), nullptr);
+    handles.forget(objects[5]);
+    handles.forget(objects[5]);
+    EXPECT_EQ(handles.size(), 0u);
+}
+
 TEST(TypedObjectTest, TextAndNullObjectError) {
     const int depth = tempStringCount();
     QXString* text = _qxObjToStr(nullptr);

@@ -1,8 +1,9 @@
 #pragma once
-// Storage for strings: each string object and its bytes share one block.
-// Small blocks are recycled through per-size free lists, so the statement-long
-// temporaries of compiled code cost no trip to the C heap. Program thread only,
-// like the strings themselves.
+// Storage for runtime objects: a string object and its bytes share one block,
+// and every other object is a block of its own. Small blocks are recycled
+// through per-size free lists, so the statement-long temporaries of compiled
+// code, and objects made and freed by the million, cost no trip to the C heap.
+// Program thread only, like the objects themselves.
 
 #include <cstddef>
 #include <cstdint>
@@ -19,7 +20,8 @@ struct FreeBlock {
 };
 inline FreeBlock* freeLists[kSizeClasses + 1] = {};
 
-void* allocateSlow(std::size_t bytes);
+// Null when `raise` is false and memory ran out.
+void* allocateSlow(std::size_t bytes, bool raise = true);
 void freeSlow(void* usable, std::uint32_t sizeClass);
 
 inline std::uint32_t& headerOf(void* usable) {
@@ -29,7 +31,7 @@ inline std::uint32_t& headerOf(void* usable) {
 
 // A block of at least `bytes` usable bytes, 8-byte aligned. Stops the program
 // with "Out of memory" when none can be had.
-inline void* allocateStringBlock(std::size_t bytes) {
+inline void* allocateBlock(std::size_t bytes) {
     using namespace qxheap;
     if (bytes <= kSizeClasses * kGranule - kHeader) {
         const std::size_t sizeClass = (bytes + kHeader + kGranule - 1) / kGranule;
@@ -41,8 +43,21 @@ inline void* allocateStringBlock(std::size_t bytes) {
     return allocateSlow(bytes);
 }
 
-// Gives back a block from allocateStringBlock (null is ignored).
-inline void freeStringBlock(void* usable) {
+// As allocateBlock, but null when no memory can be had.
+inline void* tryAllocateBlock(std::size_t bytes) {
+    using namespace qxheap;
+    if (bytes <= kSizeClasses * kGranule - kHeader) {
+        const std::size_t sizeClass = (bytes + kHeader + kGranule - 1) / kGranule;
+        if (FreeBlock* recycled = freeLists[sizeClass]) {
+            freeLists[sizeClass] = recycled->next;
+            return recycled;
+        }
+    }
+    return allocateSlow(bytes, false);
+}
+
+// Gives back a block from allocateBlock or tryAllocateBlock (null is ignored).
+inline void freeBlock(void* usable) {
     using namespace qxheap;
     if (!usable) return;
     const std::uint32_t sizeClass = headerOf(usable);

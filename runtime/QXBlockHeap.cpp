@@ -1,4 +1,4 @@
-#include "core/QXStringHeap.h"
+#include "runtime/QXBlockHeap.h"
 
 #include <cstdlib>
 
@@ -13,18 +13,14 @@ char* chunkEnd = nullptr;
 
 [[noreturn]] void outOfMemory() { runtimeError("Out of memory"); }
 
-void* checkedMalloc(std::size_t bytes) {
-    void* block = std::malloc(bytes);
-    if (!block) outOfMemory();
-    return block;
-}
-
 // A fresh block of class `sizeClass`, carved from the current chunk; the unused
-// tail of a spent chunk (under one block) is left behind.
+// tail of a spent chunk (under one block) is left behind. Null when no chunk can be had.
 char* carve(std::size_t sizeClass) {
     const std::size_t bytes = sizeClass * kGranule;
     if (static_cast<std::size_t>(chunkEnd - chunkNext) < bytes) {
-        chunkNext = static_cast<char*>(checkedMalloc(kChunk));
+        char* chunk = static_cast<char*>(std::malloc(kChunk));
+        if (!chunk) return nullptr;
+        chunkNext = chunk;
         chunkEnd = chunkNext + kChunk;
     }
     char* block = chunkNext;
@@ -34,10 +30,17 @@ char* carve(std::size_t sizeClass) {
 }  // namespace
 
 // Pooled sizes with an empty free list, and large blocks.
-void* allocateSlow(std::size_t bytes) {
-    if (bytes > SIZE_MAX - kHeader - kGranule) outOfMemory();
+void* allocateSlow(std::size_t bytes, bool raise) {
+    if (bytes > SIZE_MAX - kHeader - kGranule) {
+        if (raise) outOfMemory();
+        return nullptr;
+    }
     const std::size_t sizeClass = (bytes + kHeader + kGranule - 1) / kGranule;
-    char* block = sizeClass <= kSizeClasses ? carve(sizeClass) : static_cast<char*>(checkedMalloc(bytes + kHeader));
+    char* block = sizeClass <= kSizeClasses ? carve(sizeClass) : static_cast<char*>(std::malloc(bytes + kHeader));
+    if (!block) {
+        if (raise) outOfMemory();
+        return nullptr;
+    }
     void* usable = block + kHeader;
     headerOf(usable) = sizeClass <= kSizeClasses ? static_cast<std::uint32_t>(sizeClass) : 0;
     return usable;
