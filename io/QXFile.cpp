@@ -15,6 +15,26 @@
 #endif
 
 namespace {
+// The bytes the C library has read ahead and not yet handed out (what its
+// own getc takes from), and how to take some of them. Where the library's
+// buffer is not known, there are none and every byte goes through getc.
+#if defined(_WIN32) && !defined(_UCRT)
+char* bufferedStart(std::FILE* file) { return file->_ptr; }
+int bufferedCount(std::FILE* file) { return file->_cnt; }
+void takeBuffered(std::FILE* file, int count) {
+    file->_ptr += count;
+    file->_cnt -= count;
+}
+#elif defined(__GLIBC__)
+char* bufferedStart(std::FILE* file) { return file->_IO_read_ptr; }
+int bufferedCount(std::FILE* file) { return static_cast<int>(file->_IO_read_end - file->_IO_read_ptr); }
+void takeBuffered(std::FILE* file, int count) { file->_IO_read_ptr += count; }
+#else
+char* bufferedStart(std::FILE*) { return nullptr; }
+int bufferedCount(std::FILE*) { return 0; }
+void takeBuffered(std::FILE*, int) {}
+#endif
+
 // Reads up to this many bytes are taken byte by byte from the stdio buffer.
 constexpr int kSmallRead = 16;
 
@@ -61,19 +81,14 @@ QXString* QXFile::readLine() {
     if (!readable_) return line.finish(nullptr, 0);
     turnTo(Direction::Reading);
     while (true) {
-#ifndef _UCRT
-        // The buffer the library's own _getc_nolock reads from.
-        if (const int buffered = file_->_cnt; buffered > 0) {
-            char* start = file_->_ptr;
+        if (const int buffered = bufferedCount(file_); buffered > 0) {
+            char* start = bufferedStart(file_);
             const auto* feed = static_cast<const char*>(std::memchr(start, '\n', static_cast<std::size_t>(buffered)));
             const int taken = feed ? static_cast<int>(feed - start) : buffered;
-            const int consumed = feed ? taken + 1 : taken;
-            file_->_ptr += consumed;
-            file_->_cnt -= consumed;
+            takeBuffered(file_, feed ? taken + 1 : taken);
             if (feed) return line.finish(start, taken);
             line.append(start, taken);
         }
-#endif
         // Refills the buffer (or, unbuffered, reads one byte).
         const int next = _getc_nolock(file_);
         if (next == EOF || next == '\n') return line.finish(nullptr, 0);
@@ -93,9 +108,7 @@ int QXFile::avail() { return 0; }
 int QXFile::eof() {
     if (!readable_) return 1;
     turnTo(Direction::Reading);
-#ifndef _UCRT
-    if (file_->_cnt > 0) return 0;  // bytes still buffered
-#endif
+    if (bufferedCount(file_) > 0) return 0;  // bytes still buffered
     int next = std::getc(file_);
     if (next == EOF) return 1;
     std::ungetc(next, file_);
