@@ -27,19 +27,60 @@ public:
             xmp_set_player(context_, XMP_PLAYER_VOLUME, volume);
             appliedVolume_ = volume;
         }
-        // loop 0 repeats for ever; 1 ends after the first pass.
-        if (xmp_play_buffer(context_, out, frames * 4, looping_.load() ? 0 : 1) < 0) return 0;
+        // The player's frames (one tick each) are cut into the mixer's
+        // blocks here rather than by xmp_play_buffer: a damaged tempo makes
+        // libxmp's tick size zero or negative, and its own loop then waits
+        // for ever for bytes that never come. Such a frame ends the song.
+        auto* bytes = reinterpret_cast<char*>(out);
+        const int wanted = frames * 4;  // 16-bit stereo
+        int filled = 0;
+        while (filled < wanted) {
+            if (pendingBytes_ == 0 && !nextFrame()) break;
+            const int copied = std::min(pendingBytes_, wanted - filled);
+            std::memcpy(bytes + filled, pending_, static_cast<std::size_t>(copied));
+            pending_ += copied;
+            pendingBytes_ -= copied;
+            filled += copied;
+        }
+        if (filled == 0) return 0;
+        std::memset(bytes + filled, 0, static_cast<std::size_t>(wanted - filled));
         return frames;
     }
     bool rewind() override { return false; }
+
+    // Forgets the frame in hand, for a new start of the player.
+    void restart() {
+        pending_ = nullptr;
+        pendingBytes_ = 0;
+        ended_ = false;
+    }
 
     std::atomic<bool> looping_{false};
     std::atomic<int> volume_{100};  // libxmp's scale: 100 is as written
 
 private:
+    // Plays the next tick; false at the end of the song (after the first
+    // pass unless looping) or at a frame with no sound to give.
+    bool nextFrame() {
+        if (ended_) return false;
+        const int played = xmp_play_frame(context_);
+        xmp_frame_info info{};
+        xmp_get_frame_info(context_, &info);
+        if (played < 0 || info.buffer_size <= 0 || !info.buffer || (!looping_.load() && info.loop_count >= 1)) {
+            ended_ = true;
+            return false;
+        }
+        pending_ = static_cast<const char*>(info.buffer);
+        pendingBytes_ = info.buffer_size;
+        return true;
+    }
+
     xmp_context context_;
     int rate_;
     int appliedVolume_ = -1;
+    const char* pending_ = nullptr;  // the rest of the last frame, in libxmp's buffer
+    int pendingBytes_ = 0;
+    bool ended_ = false;
 };
 
 class TrackerSong final : public QXEngineSong {
@@ -61,6 +102,7 @@ public:
         started_ = xmp_start_player(context_, mixer_.mixRate(), 0) == 0;
         if (!started_) return false;
         xmp_play_buffer(context_, nullptr, 0, 0);  // forget the loop count of an earlier play
+        source_->restart();
         channel_ = mixer_.playStream(source_, false);
         return channel_ >= 0;
     }

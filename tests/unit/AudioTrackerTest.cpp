@@ -148,7 +148,7 @@ TEST(AudioTrackerMemory, FuzzerFindingsLoadAsNothingOrPlaySafely) {
     QXMixer mixer(8000, 2);
     for (const char* name : {"regress_negative_c5speed.it", "regress_it_packed_bit_width.it",
                              "regress_mixer_sample_count_overflow.it", "regress_it_sustain_pingpong_past_end.it",
-                             "regress_mod_toneporta_before_any_note.mod"}) {
+                             "regress_mod_toneporta_before_any_note.mod", "regress_xm_tempo_without_tick.xm"}) {
         SCOPED_TRACE(name);
         const std::vector<std::uint8_t> bytes = readFile(sourcePath(std::string("tests/fuzz/corpus/audio_tracker/") + name));
         ASSERT_FALSE(bytes.empty());
