@@ -1,0 +1,134 @@
+// The 2D graphics of the Linux host (SDL2), observed from outside: the
+// drivers example's scene against the README's picture, a windowed screen
+// drawn, read back and saved, and Graphics without a display.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <string>
+
+#include "support/PictureSupport.h"
+#include "support/ProgramTestSupport.h"
+
+namespace {
+
+// Runs with DISPLAY removed from the environment the child inherits.
+class WithoutDisplay {
+public:
+    WithoutDisplay() {
+        if (const char* display = std::getenv("DISPLAY")) saved_ = display, had_ = true;
+        unsetenv("DISPLAY");
+    }
+    ~WithoutDisplay() {
+        if (had_) setenv("DISPLAY", saved_.c_str(), 1);
+    }
+
+private:
+    std::string saved_;
+    bool had_ = false;
+};
+
+constexpr int PanelWidth = 192, PanelHeight = 144, Gap = 8, Caption = 22;
+constexpr int PictureWidth = 3 * PanelWidth + 4 * Gap, PictureHeight = PanelHeight + 2 * Gap + Caption;
+// The rows of a panel that hold its text ("Quelt 2D", centred on row 130).
+constexpr int TextTop = 118, TextBottom = 142;
+
+}  // namespace
+
+// One driver serves every driver number here, so the three panels agree to
+// the pixel. Images need no display: the example runs without one. Beside
+// the text (FreeType's rendering of Wine's Tahoma, not Wine's GDI), the
+// scene is the shared rules' scene of the README picture's OpenGL and
+// DirectDraw panels, to the pixel; the Native panel there is GDI's own.
+TEST(LinuxGraphics, DriversSceneMatchesTheReadmePictureButForText) {
+    const auto folder = std::filesystem::temp_directory_path() / "qx-linux-drivers";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    const std::string bmp = (folder / "drivers.bmp").string();
+    QXRunOptions options;
+    options.arguments = {bmp};
+    options.timeoutMs = 60000;
+    QXRunResult run;
+    {
+        WithoutDisplay noDisplay;
+        run = runProgram(buildPath("examples/drivers.exe"), options);
+    }
+    ASSERT_FALSE(run.timedOut) << describe(run);
+    EXPECT_EQ(run.exitCode, 0u) << describe(run);
+    EXPECT_TRUE(run.messageBoxes.empty()) << describe(run);
+    EXPECT_EQ(run.output, "Native: pixels unlike Native 0\nOpenGL: pixels unlike Native 0\n"
+                          "DirectDraw: pixels unlike Native 0\npicture " +
+                              std::to_string(PictureWidth) + "x" + std::to_string(PictureHeight) + " saved as " + bmp +
+                              "\n");
+
+    const Picture picture = loadPicture(bmp);
+    ASSERT_EQ(picture.width, PictureWidth) << "no picture in " << bmp;
+    ASSERT_EQ(picture.height, PictureHeight);
+    const Picture reference = loadPicture(std::string(QX_SOURCE_DIR) + "/docs/pictures/drivers.png");
+    ASSERT_EQ(reference.width, PictureWidth);
+    for (int panel = 0; panel < 3; ++panel) {
+        const int left = Gap + panel * (PanelWidth + Gap);
+        for (int referencePanel : {1, 2}) {
+            const int referenceLeft = Gap + referencePanel * (PanelWidth + Gap);
+            const Difference above =
+                compareRegions(picture, left, Gap, reference, referenceLeft, Gap, PanelWidth, TextTop);
+            const Difference below = compareRegions(picture, left, Gap + TextBottom, reference, referenceLeft,
+                                                    Gap + TextBottom, PanelWidth, PanelHeight - TextBottom);
+            EXPECT_EQ(above.pixels + below.pixels, 0) << "panel " << panel << " against " << referencePanel;
+        }
+        // The text: in the same place, of about the same size.
+        const Difference text =
+            compareRegions(picture, left, Gap + TextTop, reference, left, Gap + TextTop, PanelWidth, TextBottom - TextTop);
+        EXPECT_LE(text.pixels, PanelWidth * (TextBottom - TextTop) / 5) << "panel " << panel;
+    }
+    const Difference whole = compareRegions(picture, 0, 0, reference, 0, 0, PictureWidth, PictureHeight);
+    EXPECT_LE(whole.pixels, PictureWidth * PictureHeight / 40);
+    EXPECT_LE(whole.mean, 2.0);
+}
+
+// The Windows test program of windowed screens, on an SDL window: every
+// check holds but the mode list's, which is the display's (Xvfb lists its
+// one mode, at 32 bits).
+TEST(LinuxGraphics, WindowedScreenDrawsReadsBackAndSaves) {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs the virtual display";
+    const auto folder = std::filesystem::temp_directory_path() / "qx-linux-screens";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    QXRunOptions options;
+    options.arguments = {"1"};
+    options.workingDirectory = folder.string();
+    options.timeoutMs = 60000;
+    QXRunResult run = runBound("screens_draw", options);
+    ASSERT_FALSE(run.timedOut) << describe(run);
+    EXPECT_TRUE(run.messageBoxes.empty()) << describe(run);
+    std::istringstream lines(run.output);
+    int passed = 0;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("ok ", 0) == 0) {
+            ++passed;
+        } else if (line != "done") {
+            EXPECT_EQ(line.rfind("FAIL one mode of 640x480 in format 1", 0), 0u) << line;
+        }
+    }
+    EXPECT_EQ(passed, 41) << describe(run);
+    EXPECT_TRUE(std::filesystem::exists(folder / "screens_3x2.bmp"));
+    // A path into a missing folder, written the Windows way, makes no file.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
+}
+
+// Without a display, images still draw (above) but Graphics stops the
+// program with SDL's reason, and never crashes.
+TEST(LinuxGraphics, GraphicsWithoutADisplayIsARuntimeError) {
+    WithoutDisplay noDisplay;
+    QXRunOptions options;
+    options.arguments = {"graphics"};
+    options.timeoutMs = 30000;
+    QXRunResult run = runBound("platform_commands", options);
+    ASSERT_FALSE(run.timedOut) << describe(run);
+    EXPECT_EQ(run.exitCode, 0u) << describe(run);
+    EXPECT_EQ(run.output, "before\n") << describe(run);
+    ASSERT_EQ(run.messageBoxes.size(), 1u) << describe(run);
+    EXPECT_EQ(run.messageBoxes[0].text.rfind("Unable to open a window: ", 0), 0u) << run.messageBoxes[0].text;
+}
