@@ -9,6 +9,7 @@
 #include <cfloat>
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "bench/BenchSupport.h"
@@ -107,8 +108,8 @@ Figure concatenation() {
 // Integers of every length and sign.
 int sampleInt(int i) { return static_cast<int>(static_cast<unsigned>(i) * 2654435761u) >> (i % 31); }
 
-Figure integerText() {
-    const double runtimeMs = atProgramPrecision([] {
+double runtimeIntegerText() {
+    return atProgramPrecision([] {
         unsigned sum = 0;
         for (int i = 0; i < kRounds; ++i) {
             const QXString* text = via.qxStrFromInt(sampleInt(i));
@@ -117,6 +118,10 @@ Figure integerText() {
         }
         runtimeSum = sum;
     });
+}
+
+Figure integerText() {
+    const double runtimeMs = runtimeIntegerText();
     const double standardMs = millisecondsOf([] {
         unsigned sum = 0;
         for (int i = 0; i < kRounds; ++i) {
@@ -126,6 +131,22 @@ Figure integerText() {
         standardSum = sum;
     });
     return {"integer to text", runtimeMs, standardMs, 1.5, runtimeSum == standardSum};
+}
+
+// The same texts, each in a counted object of its own on the heap, as every
+// string of compiled code is (std::to_string keeps short texts in place):
+// shows how much of the ratio above is that object rather than the digits.
+Figure integerTextObject() {
+    const double runtimeMs = runtimeIntegerText();
+    const double standardMs = millisecondsOf([] {
+        unsigned sum = 0;
+        for (int i = 0; i < kRounds; ++i) {
+            const auto text = std::make_shared<const std::string>(std::to_string(sampleInt(i)));
+            sum += static_cast<unsigned>(text->size()) * 31u + static_cast<unsigned char>(text->back());
+        }
+        standardSum = sum;
+    });
+    return {"integer to text, as an object", runtimeMs, standardMs, 0, runtimeSum == standardSum};
 }
 
 float sampleFloat(int i) { return static_cast<float>(i) * 0.37f - 12345.0f + static_cast<float>(i % 97) * 1e-3f; }
@@ -174,12 +195,13 @@ int main() {
     QXConstStringRecord* noLiterals[] = {nullptr};
     via.qxInitCStrs(noLiterals);
 
-    const Figure figures[] = {concatenation(), integerText(), floatText(), search()};
+    const Figure figures[] = {concatenation(), integerText(), integerTextObject(), floatText(), search()};
     std::printf("1,000,000 x, best of %d runs\n", kRuns);
     std::printf("%-30s %12s %12s %8s\n", "", "runtime ms", "std ms", "ratio");
     for (const Figure& f : figures)
         std::printf("%-30s %12.1f %12.1f %8.2f\n", f.name, f.runtimeMs, f.standardMs, f.runtimeMs / f.standardMs);
-    const char* yardsticks[] = {"std::string +", "std::to_string", "std::to_string", "std::string::find"};
+    const char* yardsticks[] = {"std::string +", "std::to_string", "std::make_shared of std::to_string", "std::to_string",
+                                "std::string::find"};
     int i = 0;
     for (const Figure& f : figures) costFigure(f.name, f.runtimeMs, f.standardMs, yardsticks[i++], f.target, f.same);
     return benchStatus();

@@ -99,6 +99,13 @@ void SDLScreen::setTitle(QXString* title) {
 }
 
 void SDLScreen::translate(const SDL_Event& event) {
+    if (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) {
+        // Either Shift, Ctrl or Alt counts, as Windows' generic virtual keys do.
+        const SDL_Keymod held = SDL_GetModState();
+        updateModifierSet(0x10, (held & KMOD_SHIFT) != 0);
+        updateModifierSet(0x11, (held & KMOD_CTRL) != 0);
+        updateModifierSet(0x12, (held & KMOD_ALT) != 0);
+    }
     switch (event.type) {
     case SDL_KEYDOWN: {
         const int usage = event.key.keysym.scancode;

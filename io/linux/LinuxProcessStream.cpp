@@ -26,6 +26,15 @@ extern char** environ;
 
 namespace {
 
+// Children whose streams were closed while they still ran. Each is reaped
+// (without waiting) whenever a stream closes or a child starts, so that one
+// that has ended since does not stay a zombie while the program runs.
+std::vector<pid_t> runningOrphans;
+
+void reapEndedOrphans() {
+    std::erase_if(runningOrphans, [](pid_t child) { return waitpid(child, nullptr, WNOHANG) != 0; });
+}
+
 class LinuxProcessStream final : public QXStream {
 public:
     enum State { kOpen = 0, kClosedByChild = 1, kFailed = -1 };
@@ -34,8 +43,10 @@ public:
     ~LinuxProcessStream() override {
         close(output_);
         close(input_);
-        // The child goes on running; one that has already ended is reaped.
-        waitpid(child_, nullptr, WNOHANG);
+        // The child goes on running; one that has already ended is reaped
+        // now, any other later.
+        if (waitpid(child_, nullptr, WNOHANG) == 0) runningOrphans.push_back(child_);
+        reapEndedOrphans();
     }
 
     int read(void* buffer, int count) override {
@@ -117,6 +128,7 @@ void closePair(int pair[2]) {
 }  // namespace
 
 QXStream* startProcessStream(const char* commandLine) {
+    reapEndedOrphans();
     std::vector<std::string> words = splitCommandLine(commandLine ? commandLine : "");
     if (words.empty()) return nullptr;
     words[0] = linuxPathOf(words[0]);
