@@ -1,11 +1,13 @@
 // The 2D graphics of the Linux host (SDL2), observed from outside: the
-// drivers example's scene against the README's picture, a windowed screen
-// drawn, read back and saved, and Graphics without a display.
+// drivers example's scene and the game demo's last frame against the
+// README's pictures, a windowed screen drawn, read back and saved, and
+// Graphics without a display.
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <sstream>
 #include <string>
 
@@ -131,4 +133,65 @@ TEST(LinuxGraphics, GraphicsWithoutADisplayIsARuntimeError) {
     EXPECT_EQ(run.output, "before\n") << describe(run);
     ASSERT_EQ(run.messageBoxes.size(), 1u) << describe(run);
     EXPECT_EQ(run.messageBoxes[0].text.rfind("Unable to open a window: ", 0), 0u) << run.messageBoxes[0].text;
+}
+
+namespace {
+
+// The Windows game test's log of the demo's 600 frames.
+const char* const GameDemoLog =
+    "frame 95: saucer down, score 10\nframe 162: saucer down, score 20\nframe 196: saucer down, score 30\n"
+    "frame 282: saucer down, score 40\nframe 352: saucer down, score 50\nframe 413: saucer down, score 60\n"
+    "frame 437: saucer down, score 70\nframe 487: saucer down, score 80\nframe 489: saucer down, score 90\n"
+    "frame 490: saucer down, score 100\nframe 516: saucer down, score 110\nframe 517: saucer down, score 120\n"
+    "frame 517: wave 2\nframe 529: the ship is hit, lives 2\n"
+    "demo over after 600 frames: score 120, saucers down 12\nshots fired 33, ship hit 1\n";
+constexpr int FrameWidth = 640, FrameHeight = 480;
+
+}  // namespace
+
+// The game example's demo (without its sound, which this host lacks yet) in
+// a window: the same game as under each Windows driver, frame by frame, and
+// the README's last frame to the pixel but for the text (the score bar and
+// the wave's banner).
+TEST(LinuxGraphics, SilentGameDemoPlaysTheWindowsGameToTheReadmeFrame) {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs the virtual display";
+    const auto folder = std::filesystem::temp_directory_path() / "qx-linux-game";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file(buildPath("programs/game_silent.exe"), folder / "game_silent.exe");
+    std::filesystem::create_directory_symlink(buildPath("examples/assets"), folder / "assets");
+    QXRunOptions options;
+    options.arguments = {"demo", "600", "1", folder.string()};
+    options.timeoutMs = 120000;
+    QXRunResult run = runProgram((folder / "game_silent.exe").string(), options);
+    ASSERT_FALSE(run.timedOut) << describe(run);
+    EXPECT_EQ(run.exitCode, 0u) << describe(run);
+    EXPECT_TRUE(run.messageBoxes.empty()) << describe(run);
+    std::istringstream lines(run.output);
+    std::string line, log;
+    ASSERT_TRUE(std::getline(lines, line)) << describe(run);
+    EXPECT_EQ(line, "no high score yet");
+    ASSERT_TRUE(std::getline(lines, line));
+    EXPECT_EQ(line, "sound: off");
+    for (int i = 0; i < 16 && std::getline(lines, line); ++i) log += line + "\n";
+    EXPECT_EQ(log, GameDemoLog) << describe(run);
+    ASSERT_TRUE(std::getline(lines, line));
+    EXPECT_EQ(line, "high score written: 120");
+    ASSERT_TRUE(std::getline(lines, line));
+    EXPECT_EQ(line.rfind("first frame after ", 0), 0u) << line;
+    std::cout << line << "\n";
+
+    const Picture frame = loadPicture((folder / "game-demo.bmp").string());
+    ASSERT_EQ(frame.width, FrameWidth) << "no last frame in " << folder;
+    ASSERT_EQ(frame.height, FrameHeight);
+    std::filesystem::create_directories(buildPath("linux/screenshots"));
+    EXPECT_TRUE(savePicture(frame, buildPath("linux/screenshots/game-linux.png")));
+    const Picture reference = loadPicture(std::string(QX_SOURCE_DIR) + "/docs/pictures/game.png");
+    ASSERT_EQ(reference.width, FrameWidth);
+    // Between the score bar and the banner, and below the banner: exact.
+    EXPECT_EQ(compareRegions(frame, 0, 28, reference, 0, 28, FrameWidth, 122).pixels, 0);
+    EXPECT_EQ(compareRegions(frame, 0, 230, reference, 0, 230, FrameWidth, FrameHeight - 230).pixels, 0);
+    const Difference whole = compareRegions(frame, 0, 0, reference, 0, 0, FrameWidth, FrameHeight);
+    EXPECT_LE(whole.pixels, FrameWidth * FrameHeight * 3 / 200);
+    EXPECT_LE(whole.mean, 2.0);
 }
