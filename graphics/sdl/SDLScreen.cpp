@@ -197,6 +197,10 @@ bool SDLScreenDriver::startVideo() {
     // Graphics pretend. X11 (Wayland desktops serve it too) unless
     // SDL_VIDEODRIVER names another.
     SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+    // The window surface straight to X (shared memory where it can): through
+    // a renderer it would go by OpenGL, which on a display without a GPU is
+    // Mesa's software rasteriser, a copy and a texture upload more per frame.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     videoStarted_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
     return videoStarted_;
 }

@@ -1,11 +1,16 @@
 // The 2D graphics of the Linux host (SDL2), observed from outside: the
 // drivers example's scene and the game demo's last frame against the
-// README's pictures, a windowed screen drawn, read back and saved, and
-// Graphics without a display.
+// README's pictures, a windowed screen drawn, read back, saved and shown,
+// and Graphics without a display.
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdint>
 #include <cstdlib>
+#include <future>
+#include <thread>
+#include <vector>
 #include <filesystem>
 #include <iostream>
 #include <sstream>
@@ -13,6 +18,7 @@
 
 #include "support/PictureSupport.h"
 #include "support/ProgramTestSupport.h"
+#include "LinuxWindowShot.h"
 
 namespace {
 
@@ -92,8 +98,10 @@ TEST(LinuxGraphics, DriversSceneMatchesTheReadmePictureButForText) {
 
 // The Windows test program of windowed screens, on an SDL window: every
 // check holds but the mode list's, which is the display's (Xvfb lists its
-// one mode, at 32 bits).
-TEST(LinuxGraphics, WindowedScreenDrawsReadsBackAndSaves) {
+// one mode, at 32 bits). What Flip shows: the window (found by its title,
+// the program's name) holds the frame the program drew last, pixel for
+// pixel, as the Windows test sees it in a screenshot of the window.
+TEST(LinuxGraphics, WindowedScreenDrawsReadsBackSavesAndShowsTheFrame) {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs the virtual display";
     const auto folder = std::filesystem::temp_directory_path() / "qx-linux-screens";
     std::filesystem::remove_all(folder);
@@ -102,7 +110,19 @@ TEST(LinuxGraphics, WindowedScreenDrawsReadsBackAndSaves) {
     options.arguments = {"1"};
     options.workingDirectory = folder.string();
     options.timeoutMs = 60000;
-    QXRunResult run = runBound("screens_draw", options);
+    auto running = std::async(std::launch::async, [options] { return runBound("screens_draw", options); });
+    // The frame to photograph is green with a red box and two blue pixels,
+    // shown for 1.5 s before the program goes on; earlier frames are black.
+    constexpr std::uint32_t green = 0x0AC81E, red = 0xFA0000, blue = 0x0000F8;
+    WindowShot shot;
+    while (running.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
+        WindowShot candidate = shootWindow("screens_draw");
+        if (candidate.width == 64 && candidate.height == 48 && candidate.at(0, 0) == green) {
+            shot = std::move(candidate);
+            break;
+        }
+    }
+    const QXRunResult run = running.get();
     ASSERT_FALSE(run.timedOut) << describe(run);
     EXPECT_TRUE(run.messageBoxes.empty()) << describe(run);
     std::istringstream lines(run.output);
@@ -118,6 +138,16 @@ TEST(LinuxGraphics, WindowedScreenDrawsReadsBackAndSaves) {
     EXPECT_TRUE(std::filesystem::exists(folder / "screens_3x2.bmp"));
     // A path into a missing folder, written the Windows way, makes no file.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
+
+    ASSERT_EQ(shot.width, 64) << "the frame was never shown";
+    int wrong = 0;
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 64; ++x) {
+            const bool inBox = x >= 8 && x < 24 && y >= 8 && y < 16;
+            const std::uint32_t want = inBox ? red : ((x == 40 && y == 20) || (x == 50 && y == 30)) ? blue : green;
+            if (shot.at(x, y) != want) ++wrong;
+        }
+    EXPECT_EQ(wrong, 0) << "pixels that differ from what was drawn";
 }
 
 // Without a display, images still draw (above) but Graphics stops the
