@@ -5,9 +5,11 @@
 
 #include "graphics/QXBmpWriter.h"
 #include "graphics/QXPixmap.h"
+#include "runtime/QXHostPath.h"
 
 bool saveBmp24(QXGraphics& graphics, const char* path) {
-    std::FILE* file = std::fopen(path, "wb");
+    // The program's path, in the host's form (backslashes and drive letters on Linux).
+    std::FILE* file = std::fopen(hostPath(path).c_str(), "wb");
     if (!file) return false;
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> closer(file, &std::fclose);
 

@@ -1,5 +1,6 @@
 #include "events/linux/LinuxEventDriver.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "events/QXEventFilter.h"
@@ -35,14 +36,17 @@ void LinuxEventDriver::postTick(std::uint32_t sourceId, int count) {
     arrived_.notify_one();
 }
 
-void LinuxEventDriver::wait(int timeoutMs) {
+bool LinuxEventDriver::waitForTick(int timeoutMs) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    auto waiting = [this] { return !inbox_.empty(); };
+    if (timeoutMs < 0) arrived_.wait(lock, waiting);
+    else if (timeoutMs > 0) arrived_.wait_for(lock, std::chrono::milliseconds(timeoutMs), waiting);
+    return !inbox_.empty();
+}
+
+void LinuxEventDriver::raiseTicks() {
     {
-        std::unique_lock<std::mutex> lock(mutex_);
-        auto waiting = [this] { return !inbox_.empty(); };
-        if (timeoutMs < 0)
-            arrived_.wait(lock, waiting);
-        else if (timeoutMs > 0)
-            arrived_.wait_for(lock, std::chrono::milliseconds(timeoutMs), waiting);
+        std::lock_guard<std::mutex> lock(mutex_);
         handing_.swap(inbox_);
     }
     // Events are raised with the lock let go and no local object alive
@@ -51,4 +55,31 @@ void LinuxEventDriver::wait(int timeoutMs) {
         if (QXEventSource* source = sourceIds().find(tick.sourceId))
             postEvent(EVENT_TIMERTICK, tick.count, 0, 0, 0, handleOf(source));
     handing_.clear();
+}
+
+void LinuxEventDriver::wait(int timeoutMs) {
+    if (!inputPoll_) {
+        waitForTick(timeoutMs);
+        raiseTicks();
+        return;
+    }
+    // Window input has no descriptor to wait on here: the poll runs at once
+    // and then every few milliseconds until something arrives.
+    constexpr int kPollStepMs = 2;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs > 0 ? timeoutMs : 0);
+    for (;;) {
+        const bool input = inputPoll_ && inputPoll_();
+        int step = kPollStepMs;
+        if (timeoutMs >= 0) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
+                                                                                    std::chrono::steady_clock::now());
+            step = input || timeoutMs == 0 ? 0 : static_cast<int>(std::min<long long>(left.count(), kPollStepMs));
+            if (step < 0) step = 0;
+        } else if (input) {
+            step = 0;
+        }
+        const bool ticked = waitForTick(step);
+        if (ticked) raiseTicks();
+        if (input || ticked || step == 0) return;
+    }
 }

@@ -4,6 +4,7 @@
 
 #include "graphics/QXPixmap.h"
 #include "graphics/picture/QXPictureDecoder.h"
+#include "runtime/QXHostPath.h"
 
 namespace {
 // A pixmap over the decoder's own pixel memory: the decoded rows already have
@@ -23,7 +24,7 @@ QXPixmap* loadPicture(const char* fileName) {
     if (!fileName) return nullptr;
     std::optional<QXPictureFormat> format = pictureFormatForName(fileName);
     if (!format) return nullptr;
-    std::optional<std::vector<std::uint8_t>> bytes = readPictureFile(fileName);
+    std::optional<std::vector<std::uint8_t>> bytes = readPictureFile(hostPath(fileName).c_str());
     if (!bytes) return nullptr;
     std::optional<QXDecodedPicture> picture = decodePicture(*bytes, *format);
     if (!picture) return nullptr;

@@ -15,10 +15,21 @@ fail() {
     exit 1
 }
 
-# Starts a Windows program under Wine, detached from our pipes; sets pid.
+# Starts a Windows program under Wine (or, with QX_E2E_HOST set to the Linux
+# host qxlinux, natively in it), detached from our pipes; sets pid.
 launch() {
-    wine "$@" >/dev/null 2>&1 </dev/null &
+    if [ -n "${QX_E2E_HOST:-}" ]; then
+        "$QX_E2E_HOST" "$@" >/dev/null 2>&1 </dev/null &
+    else
+        wine "$@" >/dev/null 2>&1 </dev/null &
+    fi
     pid=$!
+}
+
+# A path as the program is given it: Windows' form under Wine; the Linux
+# host maps either form, so it gets the path as it is.
+program_path() {
+    if [ -n "${QX_E2E_HOST:-}" ]; then echo "$1"; else winepath -w "$1"; fi
 }
 
 # Waits (at most 20 s) for a visible window whose name matches; prints its id.

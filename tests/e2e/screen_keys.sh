@@ -8,7 +8,7 @@ program=$1
 . "$(dirname "$0")/common.sh"
 report="$work/report.txt"
 
-launch "$program" "$(winepath -w "$report")"
+launch "$program" "$(program_path "$report")"
 window=$(window_named '^QXScreenKeys$') || fail "no window named QXScreenKeys"
 wait_lines 1
 eval "$(xdotool getwindowgeometry --shell "$window")"

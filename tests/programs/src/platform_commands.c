@@ -1,7 +1,7 @@
 /* A program that reaches for a platform's graphics, window, sound or input
-   (by its argument: "graphics", "window", "sound", "key", "hotkey"): the Linux host
-   has none of them yet and stops it with a runtime error naming the
-   command. Prints a line before and after. */
+   (by its argument: "graphics", "window", "sound", "key", "hotkey"): the Linux
+   host has no GUI windows, sound or hot keys yet and stops it with a runtime
+   error naming the command. Prints a line before and after. */
 #include "qxprog.h"
 
 QX_CSTR(before, "before");
