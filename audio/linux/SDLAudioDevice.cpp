@@ -42,6 +42,9 @@ SDLAudioDevice::~SDLAudioDevice() { close(); }
 bool SDLAudioDevice::open(int rate) {
     close();
     quietAlsa();
+    // SDL would take SIGINT and SIGTERM and turn them into a quit event no
+    // one reads: Ctrl+C would no longer end the program.
+    SDL_SetHintWithPriority(SDL_HINT_NO_SIGNAL_HANDLERS, "1", SDL_HINT_DEFAULT);
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
     subsystem_ = true;
     SDL_AudioSpec want{};
@@ -67,6 +70,7 @@ bool SDLAudioDevice::open(int rate) {
     seenDryRuns_ = 0;
     dryRuns_ = 0;
     written_ = false;
+    closing_ = false;
     pace_ = QXOutputPace(rate, 2 * period + rate * kAheadMs / 1000);
     SDL_PauseAudioDevice(device_, 0);
     return true;
@@ -104,8 +108,11 @@ void SDLCALL SDLAudioDevice::feed(void* self, Uint8* stream, int bytes) {
 }
 
 void SDLAudioDevice::take(std::int16_t* out, int frames) {
+    // SDL holds the device's lock around this call and takes it again at
+    // once for the next: closing, which needs the lock, would wait for
+    // seconds behind a callback that sleeps its pace.
     const std::int64_t delay = pace_.delayBefore(nowMicros(), frames);
-    if (delay > 0) std::this_thread::sleep_for(std::chrono::microseconds(delay));
+    if (delay > 0 && !closing_) std::this_thread::sleep_for(std::chrono::microseconds(delay));
     int got = 0;
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -126,6 +133,7 @@ void SDLAudioDevice::take(std::int16_t* out, int frames) {
 
 void SDLAudioDevice::close() {
     if (device_ != 0) {
+        closing_ = true;
         SDL_CloseAudioDevice(device_);  // waits for the callback to return
         device_ = 0;
     }

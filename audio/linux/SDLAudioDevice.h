@@ -51,6 +51,7 @@ private:
     int seenDryRuns_ = 0;
     std::atomic<int> dryRuns_{0};
     std::atomic<bool> written_{false};
+    std::atomic<bool> closing_{false};
     std::mutex mutex_;  // the ring, between the mixer thread and SDL's
     std::vector<std::int16_t> ring_ = std::vector<std::int16_t>(2 * kRingFrames);
     int readFrame_ = 0;
