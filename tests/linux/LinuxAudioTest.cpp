@@ -1,11 +1,14 @@
 // Sound on the Linux host, beyond what the Windows build's program tests
 // check: a program that plays sound still ends on SIGINT (Ctrl+C) and SIGTERM
-// as any other does; SDL, which takes both signals for itself by default,
-// must not keep it running.
+// as any other does (SDL, which takes both signals for itself by default,
+// must not keep it running), and a device that never blocks (ALSA's null
+// device) plays in real time, without spinning a core, and lets the program
+// end at once.
 
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -72,4 +75,52 @@ TEST(LinuxAudio, SignalsStillEndAProgramThatPlaysSound) {
         EXPECT_NE(done, 0) << strsignal(signal) << " left the program running: " << output;
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << strsignal(signal) << ": " << output;
     }
+}
+
+TEST(LinuxAudio, ADeviceThatNeverBlocksPlaysInRealTimeAndLetsTheProgramEnd) {
+    const std::string tone = std::string(QX_AUDIO_DATA_DIR) + "/e2e_tone.wav";
+    if (access(tone.c_str(), R_OK) != 0) GTEST_SKIP() << "sox made no test tone";
+    const std::string program = std::string(QX_BUILD_DIR) + "/programs/audio_commands.exe";
+    const std::string alsa = "/usr/share/alsa/alsa.conf:" + std::string(QX_LINUX_AUDIO_DIR) + "/null.conf";
+    int out[2];
+    ASSERT_EQ(pipe2(out, O_CLOEXEC), 0);
+    const long long start = nowMs();
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        dup2(out[1], 1);
+        setenv("SDL_AUDIODRIVER", "alsa", 1);
+        setenv("ALSA_CONFIG_PATH", alsa.c_str(), 1);
+        execl(QX_LINUX_HOST, QX_LINUX_HOST, program.c_str(), tone.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(out[1]);
+    std::string output;
+    // The program's last line: it has played the tone (one second), waited
+    // 300 ms and started and stopped the rest.
+    const bool finished = waitForText(out[0], "StopChannel stops the stream", 20000, output);
+    const long long finishedAt = nowMs();
+    int status = 0;
+    rusage usage{};
+    pid_t done = 0;
+    while ((done = wait4(child, &status, WNOHANG, &usage)) == 0 && nowMs() < finishedAt + 10000) usleep(5000);
+    const long long endedAt = nowMs();
+    if (done == 0) {
+        kill(child, SIGKILL);
+        waitpid(child, &status, 0);
+    }
+    close(out[0]);
+    ASSERT_TRUE(finished) << output;
+    EXPECT_EQ(output.find("FAIL"), std::string::npos) << output;
+    EXPECT_EQ(output.find("silent"), std::string::npos) << output;
+    // The tone took its second: the device was not let to race through it.
+    EXPECT_GE(finishedAt - start, 1250) << output;
+    // Nothing spun a core meanwhile (unheld, SDL's thread takes a whole one).
+    const double cpuMs = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0 +
+                         (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
+    EXPECT_LT(cpuMs, 0.5 * static_cast<double>(endedAt - start)) << "processor time " << cpuMs << " ms";
+    // Closing the device does not wait behind SDL's callback.
+    EXPECT_NE(done, 0);
+    EXPECT_LT(endedAt - finishedAt, 1000) << "the program took " << endedAt - finishedAt << " ms to end";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
