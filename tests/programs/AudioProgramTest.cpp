@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -163,14 +164,19 @@ TEST(AudioProgram, EveryKindOfFilePlaysOrGivesItsFailureValue) {
     const std::vector<unsigned char> mp3 = readBytes(windowsPath(data + "e2e_tone.mp3"));
     const std::vector<unsigned char> ogg = readBytes(windowsPath(data + "stereo.ogg"));
     if (mp3.empty() || ogg.empty()) GTEST_SKIP() << "lame or oggenc made no test sounds";
-    // A folder of its own for each host: both may run at once on one build.
-#ifdef _WIN32
-    const std::string folder = std::string(QX_AUDIO_DATA_DIR) + "-formats-windows";
-#else
-    const std::string folder = std::string(QX_AUDIO_DATA_DIR) + "-formats-linux";
-#endif
+    // A folder of its own for each run: runs under several set-ups (and both
+    // hosts) may go at once on one build.
+    const std::string folder = std::string(QX_AUDIO_DATA_DIR) + "-formats-" +
+                               std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
     const std::string dir = windowsPath(folder);
     std::filesystem::create_directories(dir);
+    struct Cleanup {
+        std::string dir;
+        ~Cleanup() {
+            std::error_code ignored;
+            std::filesystem::remove_all(dir, ignored);
+        }
+    } cleanup{dir};
     // The smallest Standard MIDI File: one track with only its end.
     const std::vector<unsigned char> midi = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96,
                                              'M', 'T', 'r', 'k', 0, 0, 0, 4, 0, 0xFF, 0x2F, 0};
