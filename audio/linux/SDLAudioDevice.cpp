@@ -63,7 +63,6 @@ bool SDLAudioDevice::open(int rate) {
         return false;
     }
     const int period = have.samples > 0 ? have.samples : kPeriodFrames;
-    rate_ = rate;
     margin_ = rate * kMarginMs / 1000;
     lead_ = std::min(std::max(rate * kLeadMs / 1000, period + margin_ + rate * kPollMs / 1000), kRingFrames / 2);
     readFrame_ = queued_ = 0;

@@ -45,7 +45,6 @@ private:
 
     SDL_AudioDeviceID device_ = 0;
     bool subsystem_ = false;
-    int rate_ = 0;
     int lead_ = 0;
     int margin_ = 0;
     int seenDryRuns_ = 0;
