@@ -24,7 +24,6 @@ QXRunResult runWith(const std::string& name, const std::string& argument) {
 TEST(LinuxHost, CommandsWithoutALinuxBackEndStopWithTheirName) {
     for (const auto& [argument, command] : {std::pair<std::string, std::string>{"graphics", "Graphics"},
                                             {"window", "CreateWindow"},
-                                            {"sound", "LoadSound"},
                                             {"key", "KeyDown"},
                                             {"hotkey", "HotKeyEvent"}}) {
         QXRunResult run = runWith("platform_commands", argument);
@@ -34,9 +33,12 @@ TEST(LinuxHost, CommandsWithoutALinuxBackEndStopWithTheirName) {
         EXPECT_EQ(run.messageBoxes[0].text, command + " is not available on Linux");
         EXPECT_EQ(run.exitCode, 0u) << describe(run);
     }
-    QXRunResult run = runWith("platform_commands", "none");
-    EXPECT_EQ(run.output, "before\nafter\n") << describe(run);
-    EXPECT_TRUE(run.messageBoxes.empty()) << describe(run);
+    // Sound has its back end: a missing file loads nothing, and the program goes on.
+    for (const char* argument : {"none", "sound"}) {
+        QXRunResult run = runWith("platform_commands", argument);
+        EXPECT_EQ(run.output, "before\nafter\n") << argument << describe(run);
+        EXPECT_TRUE(run.messageBoxes.empty()) << argument << describe(run);
+    }
 }
 
 TEST(LinuxHost, ModuleFileAndBoundProgramRunAlike) {
