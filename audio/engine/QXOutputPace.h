@@ -34,7 +34,11 @@ public:
 
 private:
     std::int64_t toMicros(std::int64_t frames) const { return frames * 1000000 / rate_; }
-    std::int64_t dueMicros(std::int64_t frames) const { return frames * 200000000 / (rate_ * 201); }
+    // In floating point: frames times a million overflows 64 bits within
+    // weeks of playing; a double keeps microseconds for centuries.
+    std::int64_t dueMicros(std::int64_t frames) const {
+        return static_cast<std::int64_t>(static_cast<double>(frames) * 1e6 / (static_cast<double>(rate_) * 1.005));
+    }
 
     std::int64_t rate_;
     std::int64_t ahead_;

@@ -65,6 +65,21 @@ TEST(AudioPace, AStalledConsumerIsNotLetToCatchUpInABurst) {
     EXPECT_NEAR(after.waitedUs / 1e6, 1.0 - allowanceUs / 1e6, 0.05);
 }
 
+TEST(AudioPace, KeepsTimeAfterAMonthOfSound) {
+    // Requests of 2^31 - 1 frames (13.5 hours each) at their own pace, then
+    // one asked too early: it waits as long as it is early, past the allowance.
+    QXOutputPace pace(kRate, kAhead);
+    const int huge = 2147483647;
+    const std::int64_t hugeUs = static_cast<std::int64_t>(huge) * 1000000 / kRate;
+    std::int64_t clockUs = 0;
+    for (int i = 0; i < 60; ++i, clockUs += hugeUs) ASSERT_EQ(pace.delayBefore(clockUs, huge), 0) << i;
+    // Slower than the pace allows (it has 0.5 % to spare), the consumer was
+    // caught up at each request: the next is due one request's time (less
+    // 0.5 %) after the last. Asking 10 s before that waits 10 s less the allowance.
+    const std::int64_t dueUs = 59 * hugeUs + static_cast<std::int64_t>(huge * 1e6 / (kRate * 1.005));
+    EXPECT_NEAR(pace.delayBefore(dueUs - 10000000, kPeriod) / 1e6, 10.0 - 0.1, 0.01);
+}
+
 TEST(AudioPace, NothingAskedWaitsNothing) {
     QXOutputPace pace(kRate, 0);
     EXPECT_EQ(pace.delayBefore(5, 0), 0);
