@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "runtime/QXHostPath.h"
+
 namespace {
 QXAudioDriver::EngineFactory engineFactory = createPlatformSoundEngine;
 
@@ -88,7 +90,7 @@ QXSong* QXAudioDriver::songOf(int channel) const { return channel < 0 ? songSlot
 
 QXSound* QXAudioDriver::loadSound(const char* file) {
     if (!initialised()) return nullptr;
-    QXEngineSample* sample = engine_->sampleLoad(-1, file, 0, 0, 0);
+    QXEngineSample* sample = engine_->sampleLoad(-1, hostPath(file).c_str(), 0, 0, 0);
     if (!sample) return nullptr;
     auto* sound = new QXSound(sample);
     addModuleResource(sound);
@@ -129,7 +131,7 @@ int QXAudioDriver::playSong(QXSong* song, int flags) {
 }
 
 int QXAudioDriver::playStream(const char* file, int flags) {
-    QXEngineStream* stream = engine_->streamOpen(file, 0, 0, 0);
+    QXEngineStream* stream = engine_->streamOpen(hostPath(file).c_str(), 0, 0, 0);
     if (!stream) return 0;
     int channel = engine_->streamPlay(-1, stream, (flags & 2) != 0);
     if (channel < 0) {
@@ -151,7 +153,7 @@ int QXAudioDriver::playMusic(const char* file, int flags) {
     int slot = 0;
     while (slot < kSlots && songSlots_[slot]) ++slot;
     if (slot == kSlots) return 0;
-    QXEngineSong* engineSong = engine_->songLoad(file);
+    QXEngineSong* engineSong = engine_->songLoad(hostPath(file).c_str());
     if (!engineSong) return 0;
     engine_->songSetLooping(engineSong, false);
     auto* song = new QXSong(slot, engineSong);

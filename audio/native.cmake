@@ -63,7 +63,8 @@ add_custom_target(qx_native_audio_sounds DEPENDS ${QX_NATIVE_AUDIO_DATA}/stamp)
 
 qx_native_test(audio_engine_tests
     SOURCES ${QX_ROOT}/tests/unit/AudioMixerTest.cpp ${QX_ROOT}/tests/unit/AudioDecoderTest.cpp
-            ${QX_ROOT}/tests/unit/AudioEngineTest.cpp ${QX_NATIVE_TRACKER_TESTS}
+            ${QX_ROOT}/tests/unit/AudioEngineTest.cpp ${QX_ROOT}/tests/unit/AudioPaceTest.cpp
+            ${QX_NATIVE_TRACKER_TESTS}
     LIBS qx_audio_engine)
 target_include_directories(audio_engine_tests PRIVATE ${QX_ROOT}/tests/unit)
 target_compile_definitions(audio_engine_tests PRIVATE QX_AUDIO_DATA_DIR="${QX_NATIVE_AUDIO_DATA}")

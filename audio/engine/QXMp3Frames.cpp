@@ -61,3 +61,12 @@ bool looksLikeMp3(const std::uint8_t* head, std::size_t size) {
     if (size >= 3 && std::memcmp(head, "ID3", 3) == 0) return true;
     return size >= 4 && parseMp3Header(head).has_value();
 }
+
+std::optional<QXMp3File> openMp3File(const char* path, const std::uint8_t* head, std::size_t headSize) {
+    if (!looksLikeMp3(head, headSize)) return std::nullopt;
+    std::unique_ptr<QXByteReader> reader = openFileReader(path);
+    if (!reader) return std::nullopt;
+    std::optional<QXMp3Stream> stream = findMp3Stream(*reader);
+    if (!stream || !reader->seek(stream->firstFrame)) return std::nullopt;
+    return QXMp3File{std::move(reader), *stream};
+}

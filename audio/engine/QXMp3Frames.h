@@ -4,6 +4,7 @@
 // found and checked against the one after it).
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 #include "audio/engine/QXSoundSource.h"
@@ -31,3 +32,18 @@ std::optional<QXMp3Stream> findMp3Stream(QXByteReader& reader);
 
 // True when the first bytes may start an MP3 file (an ID3v2 tag or a frame).
 bool looksLikeMp3(const std::uint8_t* head, std::size_t size);
+
+// An MP3 file opened for a decoder: its reader, placed at the first frame,
+// and the stream's format.
+struct QXMp3File {
+    std::unique_ptr<QXByteReader> reader;
+    QXMp3Stream stream;
+};
+// Nothing when the first bytes do not look like MP3, the file cannot be read
+// or no stream is found in it.
+std::optional<QXMp3File> openMp3File(const char* path, const std::uint8_t* head, std::size_t headSize);
+
+// A source decoding the MP3 file through this platform's decoder (the
+// system's ACM codec on Windows, libmpg123 on Linux), or null when it is not
+// one or the decoder refuses it. Fits QXPlatformOpener.
+std::unique_ptr<QXSoundSource> openMp3Source(const char* path, const std::uint8_t* head, std::size_t headSize);

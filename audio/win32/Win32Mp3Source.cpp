@@ -1,4 +1,5 @@
-#include "audio/win32/Win32Mp3Source.h"
+// MP3 files decoded by the platform's own MPEG layer III codec through the
+// Audio Compression Manager, a piece at a time as the source is read.
 
 #include <windows.h>
 #include <mmreg.h>
@@ -136,12 +137,9 @@ private:
 }  // namespace
 
 std::unique_ptr<QXSoundSource> openMp3Source(const char* path, const std::uint8_t* head, std::size_t headSize) {
-    if (!looksLikeMp3(head, headSize)) return nullptr;
-    std::unique_ptr<QXByteReader> reader = openFileReader(path);
-    if (!reader) return nullptr;
-    std::optional<QXMp3Stream> stream = findMp3Stream(*reader);
-    if (!stream) return nullptr;
-    auto source = std::make_unique<Mp3Source>(std::move(reader), *stream);
+    std::optional<QXMp3File> file = openMp3File(path, head, headSize);
+    if (!file) return nullptr;
+    auto source = std::make_unique<Mp3Source>(std::move(file->reader), file->stream);
     if (!source->open()) return nullptr;
     return source;
 }

@@ -7,11 +7,11 @@
 
 #include "audio/QXAudioDriver.h"
 #include "audio/engine/QXMixEngine.h"
+#include "audio/engine/QXMp3Frames.h"
 #include "audio/engine/QXTrackerSong.h"
 #include "audio/win32/Win32DirectSoundDevice.h"
 #include "audio/engine/QXSoundFile.h"
 #include "audio/win32/Win32MidiSong.h"
-#include "audio/win32/Win32Mp3Source.h"
 
 std::unique_ptr<QXSoundEngine> createPlatformSoundEngine() {
     setPlatformSoundOpener(openMp3Source);  // MP3 through the system's ACM codec
