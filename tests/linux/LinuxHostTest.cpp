@@ -26,7 +26,9 @@ TEST(LinuxHost, CommandsWithoutALinuxBackEndStopWithTheirName) {
                                             {"window", "CreateWindow"},
                                             {"sound", "LoadSound"},
                                             {"key", "KeyDown"},
-                                            {"hotkey", "HotKeyEvent"}}) {
+                                            {"hotkey", "HotKeyEvent"},
+                                            {"joystick", "JoyType"},
+                                            {"netdialog", "StartNetGame"}}) {
         QXRunResult run = runWith("platform_commands", argument);
         EXPECT_FALSE(run.timedOut) << describe(run);
         EXPECT_EQ(run.output, "before\n") << argument << describe(run);

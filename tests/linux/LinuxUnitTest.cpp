@@ -49,10 +49,14 @@ TEST(LinuxRegistry, EverySignatureOnceAndGraphicsGuiSoundInputUnavailable) {
     EXPECT_EQ(static_cast<std::size_t>(unavailable), unavailableCount());
     for (const char* signature : {"Graphics%width%height%depth=0%flags=0", "%CreateWindow$text%x%y%width%height%group=0%style=15",
                                   "%LoadSound$filename", "%KeyDown%keycode",
-                                  "HotKeyEvent%rawkey%modifier%ev_id%ev_data=0%ev_x=0%ev_y=0%ev_z=0%ev_source=0"})
+                                  "HotKeyEvent%rawkey%modifier%ev_id%ev_data=0%ev_x=0%ev_y=0%ev_z=0%ev_source=0",
+                                  "%StartNetGame", "%JoyType%port=0"})
         EXPECT_TRUE(unavailableOnLinux(signature)) << signature;
     for (const char* signature : {"Print$text", "%ReadFile$filename", "%CreateBank%size=0", "#Sin#degrees", "End",
-                                  "%WaitEvent%timeout=-1", "%CreateTimer#hertz", "%CreateProcess$command"})
+                                  "%WaitEvent%timeout=-1", "%CreateTimer#hertz", "%CreateProcess$command",
+                                  "%OpenTCPStream$server%server_port%local_port=0", "%CreateUDPStream%port=0",
+                                  "%CountHostIPs$host_name", "%HostNetGame$game_name",
+                                  "%JoinNetGame$game_name$ip_address", "%RecvNetMsg"})
         EXPECT_FALSE(unavailableOnLinux(signature)) << signature;
 }
 
