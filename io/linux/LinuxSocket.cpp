@@ -126,17 +126,27 @@ bool QXSocket::bindAny(int port) {
 }
 
 bool QXSocket::connectTo(QXNetAddress server) {
+    // Winsock gives up on a host that never answers after about 21 s (three
+    // SYNs); Linux alone would wait about two minutes.
+    constexpr int kConnectLimitMs = 21000;
+    const int socket = fd(socket_);
+    const int flags = fcntl(socket, F_GETFL);
+    if (flags < 0 || fcntl(socket, F_SETFL, flags | O_NONBLOCK) != 0) return false;
     sockaddr_in address = socketAddress(server);
-    if (::connect(fd(socket_), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) return true;
-    if (errno != EINTR) return false;
-    // Interrupted, the connection goes on by itself: wait for its outcome.
-    pollfd entry{fd(socket_), POLLOUT, 0};
-    int ready;
-    while ((ready = poll(&entry, 1, -1)) < 0 && errno == EINTR) {
+    bool connected = ::connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    // Interrupted, the connection goes on by itself, as one in progress does.
+    if (!connected && (errno == EINPROGRESS || errno == EINTR)) {
+        const std::uint32_t start = netClock();
+        pollfd entry{socket, POLLOUT, 0};
+        int ready;
+        int wait = kConnectLimitMs;
+        while ((ready = poll(&entry, 1, wait)) < 0 && errno == EINTR) wait = leftOf(start, kConnectLimitMs);
+        int error = 0;
+        socklen_t size = sizeof error;
+        connected = ready > 0 && getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0;
     }
-    int error = 0;
-    socklen_t size = sizeof error;
-    return ready > 0 && getsockopt(fd(socket_), SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0;
+    // The stream reads and writes with blocking calls, as on Windows.
+    return fcntl(socket, F_SETFL, flags) == 0 && connected;
 }
 
 bool QXSocket::listen(int backlog) { return ::listen(fd(socket_), backlog) == 0; }
