@@ -1,7 +1,6 @@
 #include "netgame/linux/LinuxNetSockets.h"
 
 #include <arpa/inet.h>
-#include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -13,6 +12,8 @@
 #include <cerrno>
 #include <climits>
 #include <string>
+
+#include "io/QXSocket.h"
 
 namespace {
 sockaddr_in toAddress(QXNetEndpoint endpoint) {
@@ -57,12 +58,8 @@ std::size_t clampSize(std::size_t size) { return std::min<std::size_t>(size, INT
 bool wouldBlock(int error) { return error == EAGAIN || error == EWOULDBLOCK; }
 }  // namespace
 
-std::uint32_t LinuxNetSockets::now() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(now.tv_sec) * 1000u +
-                                      static_cast<std::uint64_t>(now.tv_nsec) / 1000000u);
-}
+// The clock and the look-up of the TCP and UDP commands.
+std::uint32_t LinuxNetSockets::now() { return netClock(); }
 
 void LinuxNetSockets::idle(int milliseconds) {
     const int ms = std::max(milliseconds, 0);
@@ -72,21 +69,7 @@ void LinuxNetSockets::idle(int milliseconds) {
 }
 
 bool LinuxNetSockets::resolve(std::string_view host, std::uint32_t& ip) {
-    const std::string text(host);
-    in_addr dotted{};
-    if (inet_aton(text.c_str(), &dotted) != 0) {
-        ip = ntohl(dotted.s_addr);
-        return true;
-    }
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    if (getaddrinfo(text.c_str(), nullptr, &hints, &found) != 0 || !found) return false;
-    const bool ok = found->ai_family == AF_INET && found->ai_addrlen >= sizeof(sockaddr_in);
-    if (ok) ip = ntohl(reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.s_addr);
-    freeaddrinfo(found);
-    return ok;
+    return resolveHost(std::string(host).c_str(), ip);
 }
 
 int LinuxNetSockets::listenTcp(std::uint16_t port) {
