@@ -940,3 +940,25 @@ void QXNetDiscovery::poll(std::uint32_t forgetMs) {
     }
     std::erase_if(games_, [&](const Game& g) { return since(now, g.seen) > forgetMs; });
 }
+
+// ---------------------------------------------------------------- the service's commands
+
+namespace {
+// The text up to its first zero byte, as the program's string reads in C.
+std::string cText(std::string_view text) { return std::string(text.substr(0, text.find('\0'))); }
+}  // namespace
+
+QXNetOpened hostNodeGame(QXNetSockets& sockets, std::string_view gameName) {
+    std::unique_ptr<QXNetNode> node = QXNetNode::host(sockets, cText(gameName));
+    if (!node) return {};
+    return {kNetCreated, std::move(node)};
+}
+
+QXNetOpened joinNodeGame(QXNetSockets& sockets, std::string_view gameName, std::string_view address) {
+    const auto target = parseNetHostPort(address);
+    std::uint32_t ip = 0;
+    if (!target || target->host.empty() || !sockets.resolve(target->host, ip)) return {};
+    std::unique_ptr<QXNetNode> node = QXNetNode::join(sockets, cText(gameName), ip, target->port);
+    if (!node) return {};
+    return {kNetJoined, std::move(node)};
+}

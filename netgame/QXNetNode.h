@@ -196,6 +196,12 @@ private:
     std::optional<std::uint32_t> rejoinDeadline_;
 };
 
+// HostNetGame and JoinNetGame over the built-in service, for every platform:
+// the game's name is read up to its first zero byte, and the address is
+// "host" (every port of the game range is tried) or "host:port".
+QXNetOpened hostNodeGame(QXNetSockets& sockets, std::string_view gameName);
+QXNetOpened joinNodeGame(QXNetSockets& sockets, std::string_view gameName, std::string_view address);
+
 // Looks for games on the network: asks every game port of each target
 // address (a broadcast address, or single hosts) and collects the answers.
 class QXNetDiscovery {

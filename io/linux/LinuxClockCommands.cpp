@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "core/QXString.h"
+#include "events/QXEventDriver.h"
 #include "io/QXClock.h"
 #include "runtime/QXRegistry.h"
 
@@ -26,7 +27,9 @@ int QXCALL MilliSecs() {
     return static_cast<int>(static_cast<std::uint32_t>(ms));
 }
 
+// Output held back for batching (the net game's) leaves first.
 void QXCALL Delay(int millisecs) {
+    runBeforeWaitHooks();
     if (millisecs <= 0) return;
     timespec left{millisecs / 1000, static_cast<long>(millisecs % 1000) * 1000000L};
     while (nanosleep(&left, &left) != 0 && errno == EINTR) {

@@ -172,19 +172,12 @@ Win32DPPtr<IDirectPlay4A> Win32DPNetGame::connectTcpIp(const std::string& host) 
 
 QXNetOpened Win32DPNetGame::host(std::string_view gameName) {
     if (!socketsStarted_) return {};
-    std::unique_ptr<QXNetNode> node = QXNetNode::host(sockets_, cText(gameName));
-    if (!node) return {};
-    return {kNetCreated, std::move(node)};
+    return hostNodeGame(sockets_, gameName);
 }
 
 QXNetOpened Win32DPNetGame::join(std::string_view gameName, std::string_view address) {
     if (!socketsStarted_) return {};
-    const auto target = parseNetHostPort(address);
-    std::uint32_t ip = 0;
-    if (!target || target->host.empty() || !sockets_.resolve(target->host, ip)) return {};
-    std::unique_ptr<QXNetNode> node = QXNetNode::join(sockets_, cText(gameName), ip, target->port);
-    if (!node) return {};
-    return {kNetJoined, std::move(node)};
+    return joinNodeGame(sockets_, gameName, address);
 }
 
 QXNetOpened Win32DPNetGame::hostDirectPlay(std::string_view gameName) {

@@ -23,7 +23,9 @@ QXRunResult runWith(const std::string& name, const std::string& argument) {
 
 TEST(LinuxHost, CommandsWithoutALinuxBackEndStopWithTheirName) {
     for (const auto& [argument, command] : {std::pair<std::string, std::string>{"window", "CreateWindow"},
-                                            {"hotkey", "HotKeyEvent"}}) {
+                                            {"hotkey", "HotKeyEvent"},
+                                            {"joystick", "JoyType"},
+                                            {"netdialog", "StartNetGame"}}) {
         QXRunResult run = runWith("platform_commands", argument);
         EXPECT_FALSE(run.timedOut) << describe(run);
         EXPECT_EQ(run.output, "before\n") << argument << describe(run);

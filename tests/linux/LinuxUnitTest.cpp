@@ -55,13 +55,16 @@ TEST(LinuxRegistry, EverySignatureOnceAndGuiHotKeysMoviesUnavailable) {
     EXPECT_EQ(static_cast<std::size_t>(unavailable), unavailableCount());
     for (const char* signature : {"%CreateWindow$text%x%y%width%height%group=0%style=15",
                                   "HotKeyEvent%rawkey%modifier%ev_id%ev_data=0%ev_x=0%ev_y=0%ev_z=0%ev_source=0",
-                                  "%OpenMovie$file"})
+                                  "%OpenMovie$file", "%StartNetGame", "%JoyType%port=0"})
         EXPECT_TRUE(unavailableOnLinux(signature)) << signature;
     for (const char* signature : {"Print$text", "%ReadFile$filename", "%CreateBank%size=0", "#Sin#degrees", "End",
                                   "%WaitEvent%timeout=-1", "%CreateTimer#hertz", "%CreateProcess$command",
                                   "Graphics%width%height%depth=0%flags=0", "%KeyDown%keycode", "Flip%vwait=1",
                                   "%LoadImage$file%flags=1", "%LoadFont$fontname%height%bold=0%italic=0%underline=0",
-                                  "%LoadSound$filename", "%PlayMusic$file%flags=0"})
+                                  "%LoadSound$filename", "%PlayMusic$file%flags=0",
+                                  "%OpenTCPStream$server%server_port%local_port=0", "%CreateUDPStream%port=0",
+                                  "%CountHostIPs$host_name", "%HostNetGame$game_name",
+                                  "%JoinNetGame$game_name$ip_address", "%RecvNetMsg"})
         EXPECT_FALSE(unavailableOnLinux(signature)) << signature;
 }
 

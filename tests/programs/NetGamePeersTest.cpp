@@ -5,8 +5,19 @@
 // machines play. Each program checks what it receives and prints "ok" or
 // "FAIL" lines (tests/programs/src/netgame_peers.c).
 
+#ifdef _WIN32
 #include <winsock2.h>
 #include <windows.h>
+#else
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#endif
 
 #include <gtest/gtest.h>
 
@@ -23,6 +34,37 @@
 #include "support/ProgramTestSupport.h"
 
 namespace {
+
+#ifndef _WIN32
+// The few Winsock names the hostile peer uses, on BSD sockets (the Linux
+// host's tests run the same peers in qxlinux).
+using SOCKET = int;
+using DWORD = unsigned;
+constexpr SOCKET INVALID_SOCKET = -1;
+constexpr int SOCKET_ERROR = -1;
+constexpr int WSAECONNRESET = ECONNREFUSED;  // what a refused datagram leaves
+constexpr int WSAETIMEDOUT = EAGAIN;         // a receive time-out
+int WSAGetLastError() { return errno == EWOULDBLOCK ? EAGAIN : errno; }
+void closesocket(SOCKET s) { close(s); }
+// A host that has hung up fails the send instead of killing the test.
+constexpr int kNoSignal = MSG_NOSIGNAL;
+unsigned GetCurrentProcessId() { return static_cast<unsigned>(getpid()); }
+DWORD GetTickCount() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<DWORD>(now.tv_sec * 1000u + now.tv_nsec / 1000000);
+}
+// SO_RCVTIMEO in milliseconds, as Winsock takes it.
+void setReceiveTimeout(SOCKET s, DWORD ms) {
+    timeval wait{static_cast<time_t>(ms / 1000), static_cast<suseconds_t>(ms % 1000 * 1000)};
+    setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+}
+#else
+constexpr int kNoSignal = 0;
+void setReceiveTimeout(SOCKET s, DWORD ms) {
+    setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&ms), sizeof ms);
+}
+#endif
 
 constexpr std::uint16_t kGamePortBase = 28400;
 constexpr int kGamePortCount = 16;
@@ -148,6 +190,7 @@ TEST(NetGamePeers, AMemberThatStopsReadingIsDroppedAndTheOthersLoseNothing) {
 
 class Winsock {
 public:
+#ifdef _WIN32
     Winsock() {
         WSADATA data;
         ok_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
@@ -155,6 +198,9 @@ public:
     ~Winsock() {
         if (ok_) WSACleanup();
     }
+#else
+    Winsock() : ok_(true) {}
+#endif
     bool ok() const { return ok_; }
 
 private:
@@ -173,8 +219,7 @@ sockaddr_in loopback(std::uint16_t port) {
 // the port of the game named `game`, or 0.
 std::uint16_t findGamePort(const std::string& game, DWORD patienceMs) {
     SOCKET udp = socket(AF_INET, SOCK_DGRAM, 0);
-    DWORD wait = 200;
-    setsockopt(udp, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&wait), sizeof wait);
+    setReceiveTimeout(udp, 200);
     const unsigned char query[] = {1, 21, 0, 0, 0, 0};
     const DWORD start = GetTickCount();
     std::uint16_t found = 0;
@@ -210,13 +255,12 @@ SOCKET connectTo(std::uint16_t port) {
         closesocket(s);
         return INVALID_SOCKET;
     }
-    DWORD wait = 8000;
-    setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&wait), sizeof wait);
+    setReceiveTimeout(s, 8000);
     return s;
 }
 
 void sendAll(SOCKET s, const std::vector<unsigned char>& bytes) {
-    send(s, reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size()), 0);
+    send(s, reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size()), kNoSignal);
 }
 
 // True when the host ends the connection (after whatever it answers).

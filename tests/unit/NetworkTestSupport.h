@@ -5,9 +5,9 @@
 // traffic stays on 127.0.0.1.
 
 #include "StreamTestSupport.h"
-#include "io/win32/TCPIPModule.h"
-#include "io/win32/TCPStream.h"
-#include "io/win32/UDPStream.h"
+#include "io/QXSocket.h"
+#include "io/QXTcpStream.h"
+#include "io/QXUdpStream.h"
 
 constexpr int kLoopback = 0x7F000001;
 

@@ -1,5 +1,6 @@
 /* TCP and UDP on 127.0.0.1 as a program uses them: prints what travelled,
-   then stops on a UDP stream given where a TCP stream belongs. */
+   writes on to a peer that has gone (which must not end the program), then
+   stops on a UDP stream given where a TCP stream belongs. */
 #include "qxprog.h"
 
 QX_CSTR(loopback, "127.0.0.1");
@@ -37,7 +38,7 @@ static int createServer(int* port) {
 }
 
 void qxmain(void) {
-    int udp, server, port, client, accepted;
+    int udp, server, port, client, accepted, i;
     _qxInitCStrs(constants);
 
     show(DottedIP(2130706433));
@@ -74,6 +75,22 @@ void qxmain(void) {
     check(ReadByte(accepted) == 0);
     check(Eof(accepted) == 1);
     CloseTCPServer(server);
+
+    /* The peer gone (freeing the server frees what it accepted), the writes
+       that follow fail, the stream says so and the program goes on. */
+    server = createServer(&port);
+    client = OpenTCPStream(loopback.s, port, 0);
+    check(client != 0);
+    check(AcceptTCPStream(server) != 0);
+    CloseTCPServer(server);
+    for (i = 0; i < 20; ++i) {
+        WriteLine(client, hello.s);
+        Delay(20);
+    }
+    check(Eof(client) == -1);
+    check(ReadAvail(client) == 0);
+    CloseTCPStream(client);
+
     /* Nobody waiting, no waiting: the server stays open until the module stops. */
     TCPTimeouts(2000, 0);
     check(AcceptTCPStream(CreateTCPServer(0)) == 0);

@@ -472,7 +472,7 @@ static void crashOrQuiet(int quiet) {
 
 enum { BURST = 20000, PAIR = 20 };
 static int nextBurst, nextPair;
-static char flagPath[160];
+static char flagPath[512];
 
 /* Whether the flag file the host makes exists (no net game command). */
 static int flagged(void) {
@@ -502,7 +502,14 @@ static void burstMessage(void) {
 static void burst(void) {
     int i;
     char line[TEXT];
-    put(put(put(flagPath, "C:\\windows\\temp\\"), game), ".flag");
+    {
+        /* The temporary folder both machines of this host share (with a
+           backslash at its end on either host). */
+        QXString* temp = SystemProperty(_qxStrFromCStr((void*)"tempdir"));
+        put(put(put(flagPath, _qxStrToCStr(temp)), game), ".flag");
+        _qxStrRelease(temp);
+        _qxStrTmpFree(1);
+    }
     expected[HOST] = expected[ALICE] = 1;
     enter();
     createMe();

@@ -1,7 +1,8 @@
-/* A program that reaches for a platform's graphics, window, sound or input
-   (by its argument: "graphics", "window", "sound", "key", "hotkey"): the Linux
-   host has no GUI windows, sound or hot keys yet and stops it with a runtime
-   error naming the command. Prints a line before and after. */
+/* A program that reaches for a platform's graphics, window, sound, input or
+   the net game's dialog (by its argument: "graphics", "window", "sound",
+   "key", "hotkey", "joystick", "netdialog"): the Linux host has no GUI
+   windows, hot keys, joysticks or net game dialog yet and stops it with a
+   runtime error naming the command. Prints a line before and after. */
 #include "qxprog.h"
 
 QX_CSTR(before, "before");
@@ -25,5 +26,7 @@ void qxmain(void) {
     if (argumentIs("sound")) LoadSound(sound.s);
     if (argumentIs("key")) KeyDown(1);
     if (argumentIs("hotkey")) HotKeyEvent(1, 0, 0x9000, 0, 0, 0, 0, 0);
+    if (argumentIs("joystick")) JoyType(0);
+    if (argumentIs("netdialog")) StartNetGame();
     Print(after.s);
 }

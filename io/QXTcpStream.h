@@ -10,7 +10,7 @@
 
 #include "io/QXReadAhead.h"
 #include "io/QXStream.h"
-#include "io/win32/TCPIPModule.h"
+#include "io/QXSocket.h"
 
 class TCPServer;
 
@@ -23,7 +23,7 @@ public:
 
     // Takes over the connected socket of `connected`; `server` is the one that
     // accepted it, or null.
-    TCPStream(Win32Socket& connected, TCPServer* server);
+    TCPStream(QXSocket& connected, TCPServer* server);
     ~TCPStream() override;
 
     int read(void* buffer, int count) override;
@@ -44,7 +44,7 @@ private:
     // `out`. Returns the bytes now available to the caller (0: closed, -1: failed).
     int receive(char* out, int wanted);
 
-    Win32Socket socket_;
+    QXSocket socket_;
     TCPServer* server_;
     int state_ = kOpen;
     QXNetAddress peer_;
@@ -70,6 +70,6 @@ public:
 private:
     TCPServer() = default;
 
-    Win32Socket socket_;
+    QXSocket socket_;
     int state_ = kUsable;
 };

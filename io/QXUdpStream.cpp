@@ -1,4 +1,4 @@
-#include "io/win32/UDPStream.h"
+#include "io/QXUdpStream.h"
 
 #include <cstring>
 #include <new>
@@ -17,7 +17,7 @@ UDPStream* UDPStream::bindTo(int port) {
     if (!isValidPort(port)) return nullptr;
     UDPStream* stream = new (std::nothrow) UDPStream();
     if (!stream) return nullptr;
-    if (!stream->socket_.create(SOCK_DGRAM) || !stream->socket_.bindAny(port)) {
+    if (!stream->socket_.create(QXSocket::Kind::Datagram) || !stream->socket_.bindAny(port)) {
         release(stream);
         return nullptr;
     }
@@ -55,11 +55,8 @@ void UDPStream::send(QXNetAddress destination) {
     if (errorFlag()) return;
     if (destination.port == 0) destination.port = local_.port;
     destination_ = destination;
-    sockaddr_in to = socketAddress(destination);
     int size = static_cast<int>(output_.size());
-    int sent = isValidPort(destination.port)
-                   ? sendto(socket_.get(), output_.data(), size, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to)
-                   : SOCKET_ERROR;
+    int sent = isValidPort(destination.port) ? socket_.sendTo(output_.data(), size, destination) : -1;
     if (sent != size) {
         error_ = -1;
         return;
@@ -79,20 +76,18 @@ std::uint32_t UDPStream::receive(int timeoutMs) {
     for (int attempt = 0;; ++attempt) {
         int remaining = deadline.remaining(netClock());
         if (remaining == 0 && attempt >= kPollAttempts) return 0;
-        Win32Socket::Wait wait = socket_.waitReadable(remaining);
-        if (wait == Win32Socket::Wait::TimedOut) return 0;
-        if (wait == Win32Socket::Wait::Failed) {
+        QXSocket::Wait wait = socket_.waitReadable(remaining);
+        if (wait == QXSocket::Wait::TimedOut) return 0;
+        if (wait == QXSocket::Wait::Failed) {
             error_ = -1;
             return 0;
         }
-        sockaddr_in from{};
-        int fromSize = sizeof from;
-        int size = recvfrom(socket_.get(), received_.data(), kMaxDatagram, 0, reinterpret_cast<sockaddr*>(&from),
-                            &fromSize);
+        QXNetAddress from;
+        int size = socket_.receiveFrom(received_.data(), kMaxDatagram, from);
         // A failed receive (a refused earlier send, for one) is passed over.
-        if (size == SOCKET_ERROR) continue;
+        if (size < 0) continue;
         if (!takeMessage(size)) return 0;
-        message_ = netAddressOf(from);
+        message_ = from;
         return message_.ip;
     }
 }

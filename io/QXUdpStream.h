@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "io/QXStream.h"
-#include "io/win32/TCPIPModule.h"
+#include "io/QXSocket.h"
 
 class UDPStream : public QXStream {
 public:
@@ -46,7 +46,7 @@ private:
     // The first `size` bytes of the receive space become the input message.
     bool takeMessage(int size);
 
-    Win32Socket socket_;
+    QXSocket socket_;
     std::vector<char> input_;
     // Receive space of kMaxDatagram bytes: the last message stays readable
     // until a new one has arrived whole.

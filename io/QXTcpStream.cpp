@@ -1,4 +1,4 @@
-#include "io/win32/TCPStream.h"
+#include "io/QXTcpStream.h"
 
 #include <cstring>
 #include <new>
@@ -10,16 +10,15 @@
 
 TCPStream* TCPStream::connectTo(std::uint32_t ip, int port, int localPort) {
     if (!isValidPort(port) || !isValidPort(localPort)) return nullptr;
-    Win32Socket socket;
-    if (!socket.create(SOCK_STREAM)) return nullptr;
+    QXSocket socket;
+    if (!socket.create(QXSocket::Kind::Stream)) return nullptr;
     if (localPort != 0 && !socket.bindAny(localPort)) return nullptr;
-    sockaddr_in server = socketAddress({ip, port});
-    if (::connect(socket.get(), reinterpret_cast<const sockaddr*>(&server), sizeof server) != 0) return nullptr;
+    if (!socket.connectTo({ip, port})) return nullptr;
     // The socket stays with `socket` (and is closed) if the allocation fails.
     return new (std::nothrow) TCPStream(socket, nullptr);
 }
 
-TCPStream::TCPStream(Win32Socket& connected, TCPServer* server) : server_(server) {
+TCPStream::TCPStream(QXSocket& connected, TCPServer* server) : server_(server) {
     socket_.takeFrom(connected);
     peer_ = socket_.peerAddress();
 }
@@ -35,11 +34,10 @@ void TCPStream::fail() {
 
 int TCPStream::receive(char* out, int wanted) {
     if (wanted >= QXReadAhead::kSize) {
-        int received = recv(socket_.get(), out, wanted, 0);
-        return received == SOCKET_ERROR ? -1 : received;
+        return socket_.receive(out, wanted);
     }
-    int received = recv(socket_.get(), readAhead_.space(), QXReadAhead::kSize, 0);
-    if (received <= 0) return received == SOCKET_ERROR ? -1 : 0;
+    int received = socket_.receive(readAhead_.space(), QXReadAhead::kSize);
+    if (received <= 0) return received;
     readAhead_.filled(received);
     return readAhead_.take(out, wanted);
 }
@@ -53,7 +51,7 @@ int TCPStream::read(void* buffer, int count) {
     // One deadline for the whole request; a time-out of 0 makes each wait a poll.
     QXDeadline deadline(netClock(), netTimeouts().tcpRead);
     while (delivered < count) {
-        if (socket_.waitReadable(deadline.remaining(netClock())) != Win32Socket::Wait::Ready) {
+        if (socket_.waitReadable(deadline.remaining(netClock())) != QXSocket::Wait::Ready) {
             fail();
             break;
         }
@@ -73,8 +71,8 @@ int TCPStream::read(void* buffer, int count) {
 
 int TCPStream::write(const void* buffer, int count) {
     if (!usable() || count <= 0) return 0;
-    int sent = send(socket_.get(), static_cast<const char*>(buffer), count, 0);
-    if (sent == SOCKET_ERROR) {
+    int sent = socket_.send(buffer, count);
+    if (sent < 0) {
         fail();
         return 0;
     }
@@ -96,9 +94,9 @@ int TCPStream::eof() {
     if (!usable()) return state();
     if (readAhead_.buffered() > 0) return 0;
     switch (socket_.waitReadable(0)) {
-    case Win32Socket::Wait::TimedOut: return 0;
-    case Win32Socket::Wait::Failed: fail(); return state_;
-    case Win32Socket::Wait::Ready: break;
+    case QXSocket::Wait::TimedOut: return 0;
+    case QXSocket::Wait::Failed: fail(); return state_;
+    case QXSocket::Wait::Ready: break;
     }
     // Readable with nothing to receive: the peer has closed.
     int pending = socket_.pendingBytes();
@@ -111,18 +109,14 @@ int TCPStream::eof() {
 
 namespace {
 constexpr int kListenBacklog = 5;
-
-bool isLostConnection(int error) {
-    return error == WSAECONNRESET || error == WSAECONNABORTED || error == WSAEWOULDBLOCK;
-}
 }  // namespace
 
 TCPServer* TCPServer::listenOn(int port) {
     if (!isValidPort(port)) return nullptr;
     TCPServer* server = new (std::nothrow) TCPServer();
     if (!server) return nullptr;
-    if (!server->socket_.create(SOCK_STREAM) || !server->socket_.bindAny(port) ||
-        listen(server->socket_.get(), kListenBacklog) != 0) {
+    if (!server->socket_.create(QXSocket::Kind::Stream) || !server->socket_.bindAny(port) ||
+        !server->socket_.listen(kListenBacklog)) {
         release(server);
         return nullptr;
     }
@@ -137,16 +131,16 @@ TCPStream* TCPServer::accept(int timeoutMs) {
     if (state() != kUsable) return nullptr;
     QXDeadline deadline(netClock(), timeoutMs);
     switch (socket_.waitReadable(deadline.remaining(netClock()))) {
-    case Win32Socket::Wait::TimedOut: return nullptr;
-    case Win32Socket::Wait::Failed: state_ = kFailed; return nullptr;
-    case Win32Socket::Wait::Ready: break;
+    case QXSocket::Wait::TimedOut: return nullptr;
+    case QXSocket::Wait::Failed: state_ = kFailed; return nullptr;
+    case QXSocket::Wait::Ready: break;
     }
-    Win32Socket connection;
-    connection.adopt(::accept(socket_.get(), nullptr, nullptr));
-    if (!connection.isOpen()) {
+    QXSocket connection;
+    QXSocket::Accepted accepted = socket_.accept(connection);
+    if (accepted != QXSocket::Accepted::Yes) {
         // A client that gave up before it was accepted takes only its own
         // connection with it, not the server.
-        if (!isLostConnection(WSAGetLastError())) state_ = kFailed;
+        if (accepted == QXSocket::Accepted::Failed) state_ = kFailed;
         return nullptr;
     }
     TCPStream* stream = new (std::nothrow) TCPStream(connection, this);
