@@ -83,7 +83,16 @@ LinuxFont::LinuxFont(FT_Face face, QXString* name, int size, int style, bool emb
     height_ = ascent_ + descent_;
     // As FreeType's own emboldening of a synthesised bold face.
     if (embolden_) emboldenStrength_ = FT_MulFix(face_->units_per_EM, metrics.y_scale) / 24;
-    for (unsigned c = 32; c < 256; ++c) maxWidth_ = std::max(maxWidth_, advanceOf(c));
+}
+
+// Measured when first asked: it loads every glyph, which a program that
+// never asks (and the default font made at every start) should not pay for.
+int LinuxFont::width() {
+    if (maxWidth_ < 0) {
+        maxWidth_ = 0;
+        for (unsigned c = 32; c < 256; ++c) maxWidth_ = std::max(maxWidth_, advanceOf(c));
+    }
+    return maxWidth_;
 }
 
 LinuxFont::~LinuxFont() {

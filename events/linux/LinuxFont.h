@@ -32,7 +32,7 @@ public:
     LinuxFont(FT_Face face, QXString* name, int size, int style, bool embolden);
     ~LinuxFont() override;
 
-    int width() override { return maxWidth_; }
+    int width() override;
     int height() override { return height_; }
     int ascent() override { return ascent_; }
     int descent() override { return descent_; }
@@ -58,7 +58,7 @@ private:
     int advances_[256];          // -1 until measured
     int size_;
     int style_;
-    int maxWidth_ = 0;
+    int maxWidth_ = -1;  // until width() first measures it
     int height_ = 0;
     int ascent_ = 0;
     int descent_ = 0;
