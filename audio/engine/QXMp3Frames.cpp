@@ -70,3 +70,13 @@ std::optional<QXMp3File> openMp3File(const char* path, const std::uint8_t* head,
     if (!stream || !reader->seek(stream->firstFrame)) return std::nullopt;
     return QXMp3File{std::move(reader), *stream};
 }
+
+int QXMp3Source::read(std::int16_t* out, int frames) {
+    const int channels = stream_.header.channels;
+    int done = 0;
+    while (done < frames) {
+        if (pending_.frames() == 0 && !decodeMore()) break;
+        done += static_cast<int>(pending_.take(out + done * channels, static_cast<std::size_t>(frames - done)));
+    }
+    return done;
+}

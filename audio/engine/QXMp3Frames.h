@@ -43,6 +43,28 @@ struct QXMp3File {
 // or no stream is found in it.
 std::optional<QXMp3File> openMp3File(const char* path, const std::uint8_t* head, std::size_t headSize);
 
+// What each platform's MP3 source shares: the file's reader and stream, and
+// decoded frames waiting to be read; the platform decodes more when they run out.
+class QXMp3Source : public QXSoundSource {
+public:
+    QXMp3Source(const QXMp3Source&) = delete;
+    QXMp3Source& operator=(const QXMp3Source&) = delete;
+
+    QXPcmFormat format() const override { return {stream_.header.rate, stream_.header.channels}; }
+    int read(std::int16_t* out, int frames) override;
+
+protected:
+    explicit QXMp3Source(QXMp3File file) : reader_(std::move(file.reader)), stream_(file.stream) {}
+    // Puts the next decoded frames into pending_; false at the end of the
+    // stream (a decoder may end a block inside a frame: it decodes on until
+    // a whole one waits).
+    virtual bool decodeMore() = 0;
+
+    std::unique_ptr<QXByteReader> reader_;
+    QXMp3Stream stream_;
+    QXFrameQueue pending_{stream_.header.channels};
+};
+
 // A source decoding the MP3 file through this platform's decoder (the
 // system's ACM codec on Windows, libmpg123 on Linux), or null when it is not
 // one or the decoder refuses it. Fits QXPlatformOpener.

@@ -17,15 +17,12 @@ bool initialised() {
     return ok;
 }
 
-class Mp3Source final : public QXSoundSource {
+class Mp3Source final : public QXMp3Source {
 public:
-    Mp3Source(std::unique_ptr<QXByteReader> reader, const QXMp3Stream& stream)
-        : reader_(std::move(reader)), stream_(stream) {}
+    explicit Mp3Source(QXMp3File file) : QXMp3Source(std::move(file)) {}
     ~Mp3Source() override {
         if (decoder_) mpg123_delete(decoder_);
     }
-    Mp3Source(const Mp3Source&) = delete;
-    Mp3Source& operator=(const Mp3Source&) = delete;
 
     bool open() {
         if (!initialised()) return false;
@@ -47,18 +44,6 @@ public:
         return rewind();
     }
 
-    QXPcmFormat format() const override { return {stream_.header.rate, stream_.header.channels}; }
-
-    int read(std::int16_t* out, int frames) override {
-        const int channels = stream_.header.channels;
-        int done = 0;
-        while (done < frames) {
-            if (pending_.frames() == 0 && !decodeMore()) break;
-            done += static_cast<int>(pending_.take(out + done * channels, static_cast<std::size_t>(frames - done)));
-        }
-        return done;
-    }
-
     bool rewind() override {
         pending_.clear();
         ended_ = !reader_->seek(stream_.firstFrame) || mpg123_open_feed(decoder_) != MPG123_OK;
@@ -67,7 +52,7 @@ public:
 
 private:
     // Decodes on until samples come out; false once nothing more will.
-    bool decodeMore() {
+    bool decodeMore() override {
         while (!ended_) {
             std::size_t produced = 0;
             const int result = mpg123_decode(decoder_, nullptr, 0, output_.data(), output_.size(), &produced);
@@ -84,20 +69,17 @@ private:
         return false;
     }
 
-    std::unique_ptr<QXByteReader> reader_;
-    QXMp3Stream stream_;
     mpg123_handle* decoder_ = nullptr;
     bool ended_ = false;
     std::vector<unsigned char> input_;
     std::vector<unsigned char> output_;
-    QXFrameQueue pending_{stream_.header.channels};
 };
 }  // namespace
 
 std::unique_ptr<QXSoundSource> openMp3Source(const char* path, const std::uint8_t* head, std::size_t headSize) {
     std::optional<QXMp3File> file = openMp3File(path, head, headSize);
     if (!file) return nullptr;
-    auto source = std::make_unique<Mp3Source>(std::move(file->reader), file->stream);
+    auto source = std::make_unique<Mp3Source>(std::move(*file));
     if (!source->open()) return nullptr;
     return source;
 }

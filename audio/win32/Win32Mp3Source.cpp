@@ -14,13 +14,10 @@
 namespace {
 constexpr DWORD kInputBytes = 16 * 1024;
 
-class Mp3Source final : public QXSoundSource {
+class Mp3Source final : public QXMp3Source {
 public:
-    Mp3Source(std::unique_ptr<QXByteReader> reader, const QXMp3Stream& stream)
-        : reader_(std::move(reader)), stream_(stream) {}
+    explicit Mp3Source(QXMp3File file) : QXMp3Source(std::move(file)) {}
     ~Mp3Source() override { close(); }
-    Mp3Source(const Mp3Source&) = delete;
-    Mp3Source& operator=(const Mp3Source&) = delete;
 
     bool open() {
         MPEGLAYER3WAVEFORMAT mp3 = {};
@@ -61,19 +58,6 @@ public:
         return rewind();
     }
 
-    QXPcmFormat format() const override { return {stream_.header.rate, stream_.header.channels}; }
-
-    int read(std::int16_t* out, int frames) override {
-        const int channels = stream_.header.channels;
-        int done = 0;
-        while (done < frames) {
-            // The codec may end a block inside a frame: decode on until a whole one waits.
-            if (pending_.frames() == 0 && !decodeMore()) break;
-            done += static_cast<int>(pending_.take(out + done * channels, static_cast<std::size_t>(frames - done)));
-        }
-        return done;
-    }
-
     bool rewind() override {
         inputHeld_ = 0;
         pending_.clear();
@@ -84,7 +68,7 @@ public:
 
 private:
     // Converts the next piece of input; false once nothing more comes out.
-    bool decodeMore() {
+    bool decodeMore() override {
         while (!ended_) {
             const std::size_t got = reader_->read(input_.data() + inputHeld_, input_.size() - inputHeld_);
             inputHeld_ += got;
@@ -122,8 +106,6 @@ private:
         acm_ = nullptr;
     }
 
-    std::unique_ptr<QXByteReader> reader_;
-    QXMp3Stream stream_;
     HACMSTREAM acm_ = nullptr;
     ACMSTREAMHEADER header_ = {};
     bool prepared_ = false;
@@ -132,14 +114,13 @@ private:
     std::vector<BYTE> input_;
     std::size_t inputHeld_ = 0;
     std::vector<BYTE> output_;
-    QXFrameQueue pending_{stream_.header.channels};
 };
 }  // namespace
 
 std::unique_ptr<QXSoundSource> openMp3Source(const char* path, const std::uint8_t* head, std::size_t headSize) {
     std::optional<QXMp3File> file = openMp3File(path, head, headSize);
     if (!file) return nullptr;
-    auto source = std::make_unique<Mp3Source>(std::move(file->reader), file->stream);
+    auto source = std::make_unique<Mp3Source>(std::move(*file));
     if (!source->open()) return nullptr;
     return source;
 }
