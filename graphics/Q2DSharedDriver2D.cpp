@@ -11,8 +11,7 @@ bool Q2DSharedDriver2D::ownsContext(QXGrContext* candidate) const {
 }
 
 bool Q2DSharedDriver2D::startup() {
-    defaultFont_ = makeDefaultFont();
-    if (!defaultFont_) return false;
+    if (makesDefaultFontAtStart() && !defaultFont()) return false;
     ++generation_;
     setGrDriver2D(this);
     return true;
@@ -38,7 +37,12 @@ void Q2DSharedDriver2D::contextChanged(QXGrContext*, QXGrContext*) {}
 
 QXGrContext* Q2DSharedDriver2D::createContext(QXGraphics* graphics) {
     if (!graphics || !ownsGraphics(graphics)) runtimeError("Incompatible graphics");
-    return newContext(graphics, defaultFont_);
+    return newContext(graphics, defaultFont());
+}
+
+QXFont* Q2DSharedDriver2D::defaultFont() {
+    if (!defaultFont_) defaultFont_ = makeDefaultFont();
+    return defaultFont_;
 }
 
 QXGrContext& Q2DSharedDriver2D::current() {

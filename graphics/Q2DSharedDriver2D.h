@@ -47,7 +47,9 @@ public:
     QXGrContext* context() const { return context_; }
     // Counts the starts of the driver.
     int generation() const { return generation_; }
-    QXFont* defaultFont() const { return defaultFont_; }
+    // The font new contexts start with; made when first needed by a driver
+    // that does not make it at its start.
+    QXFont* defaultFont();
 
 protected:
     // Whether the context was made by this start of this driver.
@@ -58,6 +60,9 @@ protected:
     virtual bool ownsFont(QXFont* font) = 0;
     // The font a new context starts with (count 1), or null when none can be had.
     virtual QXFont* makeDefaultFont() = 0;
+    // Whether the start makes the default font (and fails without it), or
+    // the first context does.
+    virtual bool makesDefaultFontAtStart() const { return true; }
     // A new context of the driver's kind for `graphics` with `font` (count 1).
     virtual QXGrContext* newContext(QXGraphics* graphics, QXFont* font) = 0;
     // Called after the current context changed (either may be null).

@@ -178,23 +178,30 @@ LinuxFontDriver::LinuxFontDriver() { registerModule("LinuxFontDriver", nullptr, 
 QX_MODULE_INSTANCE(LinuxFontDriver, 6);
 
 bool LinuxFontDriver::startup() {
-    // Without FreeType there are no fonts, yet everything else runs: LoadFont gives 0.
-    FT_Library library = nullptr;
-    if (FT_Init_FreeType(&library) == 0) {
-        library_ = library;
-        setFontDriver(this);
-    }
+    setFontDriver(this);
     return true;
+}
+
+// FreeType starts with the first font, not with the program. Without it
+// there are no fonts, yet everything else runs: LoadFont gives 0.
+bool LinuxFontDriver::freeTypeStarted() {
+    if (!library_ && !freeTypeMissing_) {
+        FT_Library library = nullptr;
+        if (FT_Init_FreeType(&library) == 0) library_ = library;
+        freeTypeMissing_ = !library_;
+    }
+    return library_ != nullptr;
 }
 
 void LinuxFontDriver::shutdown() {
     if (fontDriver() == this) setFontDriver(nullptr);
     if (library_) FT_Done_FreeType(static_cast<FT_Library>(library_));
     library_ = nullptr;
+    freeTypeMissing_ = false;
 }
 
 QXFont* LinuxFontDriver::createFont(const char* name, int height, int style) {
-    if (!library_) return nullptr;
+    if (!freeTypeStarted()) return nullptr;
     const std::string requested = name ? name : "";
     std::string file, face = requested;
     bool boldFile = false;

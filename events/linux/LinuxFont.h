@@ -73,7 +73,9 @@ public:
     QXFont* createFont(const char* name, int height, int style) override;
 
 private:
+    bool freeTypeStarted();
     void* library_ = nullptr;  // FT_Library
+    bool freeTypeMissing_ = false;
 };
 
 extern LinuxFontDriver theLinuxFontDriver;

@@ -19,6 +19,9 @@ protected:
     bool ownsGraphics(QXGraphics* graphics) override;
     bool ownsFont(QXFont* font) override;
     QXFont* makeDefaultFont() override;
+    // At the first image or screen: the font, and FreeType with it, would
+    // otherwise load at every start.
+    bool makesDefaultFontAtStart() const override { return false; }
     QXGrContext* newContext(QXGraphics* graphics, QXFont* font) override;
 };
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -123,4 +124,26 @@ TEST(LinuxHost, FilesStreamsProgramInAScratchFolderWithWindowsStylePaths) {
     run = runBound("file_size", options);
     EXPECT_EQ(run.output, "0\n2\n") << describe(run);
     std::filesystem::remove_all(scratch);
+}
+
+// SDL2 (with the fifty libraries it brings), FreeType and libmpg123 are
+// opened when a program first needs them, not at every start: the dynamic
+// loader's own trace shows what the process loaded.
+TEST(LinuxHost, SoundAndDrawingLibrariesLoadOnlyWhenUsed) {
+    const auto loaded = [](const std::string& argument) {
+        const std::string command = "LD_DEBUG=libs SDL_AUDIODRIVER=dummy " + std::string(QX_LINUX_HOST) + " " +
+                                    buildPath("programs/platform_commands.exe") + " " + argument + " 2>&1";
+        std::string trace;
+        if (FILE* pipe = popen(command.c_str(), "r")) {
+            char buffer[4096];
+            while (std::size_t got = std::fread(buffer, 1, sizeof buffer, pipe)) trace.append(buffer, got);
+            pclose(pipe);
+        }
+        return trace;
+    };
+    const std::string none = loaded("none"), sound = loaded("sound");
+    EXPECT_NE(none.find("after"), std::string::npos) << none;
+    for (const char* library : {"libSDL2", "libfreetype", "libmpg123", "libX11"})
+        EXPECT_EQ(none.find(library), std::string::npos) << library << " loaded by a program that only prints";
+    EXPECT_NE(sound.find("libSDL2"), std::string::npos) << "a program that plays sound opens SDL2";
 }
