@@ -65,6 +65,17 @@ protected:
     QXFrameQueue pending_{stream_.header.channels};
 };
 
+// The file as the platform's source class, opened: null when it is not MP3
+// or its decoder refuses it. What each platform's openMp3Source does.
+template <class Source>
+std::unique_ptr<QXSoundSource> openMp3SourceAs(const char* path, const std::uint8_t* head, std::size_t headSize) {
+    std::optional<QXMp3File> file = openMp3File(path, head, headSize);
+    if (!file) return nullptr;
+    auto source = std::make_unique<Source>(std::move(*file));
+    if (!source->open()) return nullptr;
+    return source;
+}
+
 // A source decoding the MP3 file through this platform's decoder (the
 // system's ACM codec on Windows, libmpg123 on Linux), or null when it is not
 // one or the decoder refuses it. Fits QXPlatformOpener.

@@ -77,9 +77,5 @@ private:
 }  // namespace
 
 std::unique_ptr<QXSoundSource> openMp3Source(const char* path, const std::uint8_t* head, std::size_t headSize) {
-    std::optional<QXMp3File> file = openMp3File(path, head, headSize);
-    if (!file) return nullptr;
-    auto source = std::make_unique<Mp3Source>(std::move(*file));
-    if (!source->open()) return nullptr;
-    return source;
+    return openMp3SourceAs<Mp3Source>(path, head, headSize);
 }
